@@ -1,0 +1,34 @@
+#pragma once
+// The backup store below the product key.
+//
+//   SOFTWARE\<product>                      "备份    " DWORD 1 once a backup is complete,
+//                                           written after everything else
+//     Platform_Windows_95_98_ME             the eight 95/98/ME values as number text
+//     Platform_Windows_NT_2K_XP             "MTU" (the last interface's) and the six
+//                                           Parameters values as DWORDs
+//
+// Beside those, each family key records what the plain values cannot say,
+// so that a restore puts the machine back exactly as it was:
+//     "AbsentValues"  REG_SZ   names of the values that did not exist, joined
+//                              by ","; their plain value holds 0
+//     "BackupFormat"  DWORD    2 when the two additions here are present
+//   and, on the NT family, one key per interface with its own values:
+//     Platform_Windows_NT_2K_XP\Interfaces\<interface>
+//                     "MTU", "TcpWindowSize" DWORDs and "AbsentValues"
+// A store without "BackupFormat" is read as it always was: every value
+// present, one MTU and the global window for every interface.
+#include <cstdint>
+
+namespace vornix {
+
+// "备份" followed by four blanks.
+inline constexpr const char* kBackupFlagName = "备份    ";
+inline constexpr const char* kInstallPathName = "InstallPath";
+inline constexpr const char* kWin9xStoreKey = "\\Platform_Windows_95_98_ME";
+inline constexpr const char* kNtStoreKey = "\\Platform_Windows_NT_2K_XP";
+inline constexpr const char* kStoreInterfacesKey = "\\Interfaces";
+inline constexpr const char* kAbsentValuesName = "AbsentValues";
+inline constexpr const char* kBackupFormatName = "BackupFormat";
+inline constexpr std::int32_t kBackupFormatWithAbsence = 2;
+
+}  // namespace vornix

@@ -1,0 +1,80 @@
+#pragma once
+// The main window's state and event logic, apart from any window toolkit.
+// Form1 owns the tuning set, the chosen method, the run mode and the three
+// system-access objects; the controls it drives are reached through
+// Form1Controls.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/Form1Controls.h"
+#include "engine/SystemServices.h"
+#include "profiles/TuningSet.h"
+#include "system/Registry.h"
+#include "system/clsOS.h"
+#include "system/clsShutdownNT.h"
+
+namespace vornix {
+
+// The title message boxes carry when they have none of their own.
+inline constexpr const char* kAppTitle = "VornixInternetOptimizer";
+
+class Form1 {
+public:
+    Form1(SystemServices services, Form1Controls controls);
+
+    // Selection flow.
+    void optInternetMethod_Click(std::int16_t Index);
+    // `array` is 1 to 6: optInternetSpeed1 .. optInternetSpeed6.
+    void optInternetSpeed_Click(int array, std::int16_t Index);
+    void tmrBlink_Timer();
+
+    // The run driver.
+    void cmdOptimize_Click();
+    void cmdRestore_Click();
+    void tmrOptimize_Timer();
+
+    // Start-up: install record and backup detection. `exeFolder` is the
+    // executable's folder, `baseName` its file name without extension.
+    void Form_Load(const std::string& exeFolder, const std::string& baseName);
+
+    const TuningSet& tuning() const { return tuning_; }
+    TuningSet& tuning() { return tuning_; }
+    std::int16_t intInternetMethod() const { return intInternetMethod_; }
+    bool blnOptimizeMode() const { return blnOptimizeMode_; }
+
+    // The product key, "SOFTWARE\" followed by the product name.
+    std::string ProductKey() const;
+    bool BackupExists();
+
+    // The tuning procedures. Public so tests can drive them one at a time;
+    // the window reaches them only through the run timer.
+    bool BackupSettings();
+    bool ApplyTuning();
+    bool RestoreSettings();
+
+    // Why the last tuning procedure did not complete; empty when it did.
+    const std::string& lastFailure() const { return lastFailure_; }
+
+private:
+    Registry& objReg();
+    clsOS& objOS();
+    clsShutdownNT& objShutdown();
+
+    void RunStep(int value);
+    void CloseRun();
+    void AbortRun(const std::string& status, const std::string& message);
+
+    SystemServices services_;
+    Form1Controls controls_;
+    TuningSet tuning_;
+    std::int16_t intInternetMethod_ = 0;
+    bool blnOptimizeMode_ = false;
+    bool stepRunning_ = false;  // a registry step of the run is in progress
+    std::string lastFailure_;
+    std::optional<Registry> objReg_;
+    std::optional<clsOS> objOS_;
+    std::optional<clsShutdownNT> objShutdown_;
+};
+
+}  // namespace vornix

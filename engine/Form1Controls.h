@@ -1,0 +1,76 @@
+#pragma once
+// The controls and message boxes the main window's logic drives. The Win32
+// window implements them with real controls; tests with plain fakes.
+#include <array>
+#include <string>
+
+namespace vornix {
+
+class Label {
+public:
+    virtual ~Label() = default;
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual std::string Caption() const = 0;
+    virtual void SetVisible(bool visible) = 0;
+    virtual bool Visible() const = 0;
+};
+
+class ProgressBar {
+public:
+    virtual ~ProgressBar() = default;
+    virtual double Value() const = 0;
+    virtual void SetValue(double value) = 0;
+};
+
+class Timer {
+public:
+    virtual ~Timer() = default;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual bool Enabled() const = 0;
+};
+
+class CommandButton {
+public:
+    virtual ~CommandButton() = default;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual bool Enabled() const = 0;
+};
+
+class Panel {
+public:
+    virtual ~Panel() = default;
+    virtual void SetVisible(bool visible) = 0;
+    virtual bool Visible() const = 0;
+};
+
+// Message box styles and answers, with their Windows values.
+constexpr int kMbOk = 0;
+constexpr int kMbYesNo = 4;
+constexpr int kMbIconQuestion = 32;
+constexpr int kMbIconExclamation = 48;
+constexpr int kMbIconInformation = 64;
+constexpr int kIdOk = 1;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Shows a modal box and returns the answer. Timers keep ticking while it
+    // is open, as they do on Windows.
+    virtual int Show(const std::string& prompt, int style, const std::string& title) = 0;
+};
+
+struct Form1Controls {
+    Label& lblOptimizeStatus;
+    ProgressBar& pgbOptimize;
+    Timer& tmrOptimize;
+    Timer& tmrBlink;
+    CommandButton& cmdRestore;
+    Label& lblNext1;
+    Label& Label1;
+    std::array<Panel*, 6> picInternetSpeed;
+    MessageBoxes& messageBoxes;
+};
+
+}  // namespace vornix

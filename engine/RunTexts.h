@@ -1,0 +1,53 @@
+#pragma once
+// The texts the run shows, in the program's language.
+
+namespace vornix::text {
+
+// Optimize without a connection method.
+inline constexpr const char* kChooseMethodPrompt = "首先，请指定您的网络连接方式";
+inline constexpr const char* kNotOptimizedTitle = "您的TCP / IP协议不能得到优化！";
+
+inline constexpr const char* kRestoreQuestion = "你想恢复到原来的TCP/IP配置。";
+
+// Status line, by progress value.
+inline constexpr const char* kStatusAnalyse = "分析互联网的连接类型";
+inline constexpr const char* kStatusBackup = "创建原系统配置的备份";
+inline constexpr const char* kStatusRestoring = "恢复原来的系统配置";
+inline constexpr const char* kStatusConfigure = "配置 TCP/IP 参数";
+inline constexpr const char* kStatusMtu = "更改 MTU 值 (最大传输单元)";
+inline constexpr const char* kStatusRwin = "更改 RWIN 值 (接收窗口)";
+inline constexpr const char* kStatusTtl = "更改 TTL 值 (生存时间)";
+inline constexpr const char* kStatusPmtub = "更改 PMTUB 值 (PMTU 黑洞探测)";
+inline constexpr const char* kStatusPmtud = "更改 PMTUD 值 (PMTU 探测)";
+inline constexpr const char* kStatusSack = "更改 SACK 值 (选择性确认)";
+inline constexpr const char* kStatusRfc1323 = "更改 RFC 1323 值(时间戳和窗口缩放选项)";
+inline constexpr const char* kStatusDone = "优化完成";
+inline constexpr const char* kStatusBackupExists =
+    "原配置的备份已经存在。你可以使用'还原按钮'将其还原。";
+inline constexpr const char* kStatusRestored = "系统配置已恢复成功。";
+
+// The closing question.
+inline constexpr const char* kClosingHeadOptimize = "优化完成";
+inline constexpr const char* kClosingHeadRestore = "您的TCP/IP参数已恢复到了原有值";
+inline constexpr const char* kClosingRest = "。请重新启动您的系统\r\n为使更改生效。你现在要重启计算机吗？";
+inline constexpr const char* kClosingTitle = "推荐";
+
+// A run that could not do its work.
+inline constexpr const char* kStatusBackupFailed = "未能创建原系统配置的备份，系统设置未作更改。";
+inline constexpr const char* kBackupFailedMessage =
+    "未能创建原系统配置的备份，因此没有更改任何 TCP/IP 参数。";
+inline constexpr const char* kStatusApplyFailed = "未能写入新的 TCP/IP 参数，优化未完成。";
+inline constexpr const char* kApplyFailedMessage =
+    "未能写入新的 TCP/IP 参数，优化未完成。\r\n您可以使用'还原按钮'恢复原来的配置。";
+inline constexpr const char* kStatusRestoreFailed = "未能恢复原来的系统配置。";
+inline constexpr const char* kRestoreFailedMessage = "未能恢复原来的 TCP/IP 配置。";
+
+// Why: the second part of those messages.
+inline constexpr const char* kReasonUnknownWindows = "无法识别此 Windows 版本。";
+inline constexpr const char* kReasonWriteRefused =
+    "注册表拒绝了写入 (HKEY_LOCAL_MACHINE)。请以管理员身份运行本程序后重试。";
+inline constexpr const char* kReasonNoBackup = "没有找到原系统配置的备份。";
+// Followed by the value's key and name, then kReasonNotNumberEnd.
+inline constexpr const char* kReasonNotNumber = "注册表中的值不是有效的数字：";
+
+}  // namespace vornix::text

@@ -1,0 +1,297 @@
+#include "system/MemoryRegistryApi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+namespace vornix {
+namespace {
+
+bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// Upper-cases ASCII letters, leaving each double-byte character whole.
+std::string FoldCase(const std::string& text) {
+    std::string folded = text;
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        const auto c = static_cast<unsigned char>(folded[i]);
+        if (IsLeadByte(c)) {
+            ++i;
+        } else if (c >= 'a' && c <= 'z') {
+            folded[i] = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return folded;
+}
+
+std::vector<std::string> SplitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (IsLeadByte(c) && i + 1 < path.size()) {
+            part += path[i];
+            part += path[++i];
+        } else if (c == '\\') {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += path[i];
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+}  // namespace
+
+struct MemoryRegistryApi::Node {
+    struct Value {
+        std::string name;
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+    };
+    std::string name;
+    Node* parent = nullptr;
+    bool deleted = false;
+    std::vector<NodePtr> children;  // sorted by folded name, as Windows enumerates
+    std::vector<Value> values;      // creation order
+
+    NodePtr Child(const std::string& childName) const {
+        const std::string key = FoldCase(childName);
+        for (const auto& child : children) {
+            if (FoldCase(child->name) == key) return child;
+        }
+        return nullptr;
+    }
+    Value* FindValue(const std::string& valueName) {
+        const std::string key = FoldCase(valueName);
+        for (auto& value : values) {
+            if (FoldCase(value.name) == key) return &value;
+        }
+        return nullptr;
+    }
+};
+
+MemoryRegistryApi::MemoryRegistryApi() {
+    for (std::int32_t root : {kHkeyCurrentUser, kHkeyLocalMachine}) {
+        roots_[RootHandle(root)] = std::make_shared<Node>();
+    }
+}
+
+MemoryRegistryApi::~MemoryRegistryApi() = default;
+
+std::uint64_t MemoryRegistryApi::TotalCalls() const {
+    std::uint64_t total = 0;
+    for (auto n : calls_) total += n;
+    return total;
+}
+
+MemoryRegistryApi::NodePtr MemoryRegistryApi::Resolve(RegKeyHandle key) const {
+    if (auto root = roots_.find(key); root != roots_.end()) return root->second;
+    if (auto open = handles_.find(key); open != handles_.end()) return open->second;
+    return nullptr;
+}
+
+MemoryRegistryApi::NodePtr MemoryRegistryApi::Find(const NodePtr& from,
+                                                   const std::string& path) const {
+    NodePtr node = from;
+    for (const auto& part : SplitPath(path)) {
+        node = node->Child(part);
+        if (!node) return nullptr;
+    }
+    return node;
+}
+
+std::string MemoryRegistryApi::PathOf(const Node& node) {
+    std::string path;
+    for (const Node* n = &node; n && n->parent; n = n->parent) {
+        path = path.empty() ? n->name : n->name + "\\" + path;
+    }
+    return path;
+}
+
+long MemoryRegistryApi::Fail(Op op, const NodePtr& node, const std::string& subPath,
+                             const std::string& name) {
+    ++calls_[static_cast<std::size_t>(op)];
+    if (!fault_) return kErrorSuccess;
+    std::string path = node ? PathOf(*node) : std::string();
+    if (!subPath.empty()) path = path.empty() ? subPath : path + "\\" + subPath;
+    return fault_(Call{op, path, name});
+}
+
+RegKeyHandle MemoryRegistryApi::NewHandle(NodePtr node) {
+    const RegKeyHandle handle = nextHandle_;
+    nextHandle_ += 4;
+    handles_[handle] = std::move(node);
+    return handle;
+}
+
+long MemoryRegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
+    const NodePtr from = Resolve(root);
+    if (long e = Fail(Op::Open, from, path, {})) return e;
+    if (!from) return kErrorInvalidHandle;
+    if (from->deleted) return kErrorKeyDeleted;
+    NodePtr node = Find(from, path);
+    if (!node) return kErrorFileNotFound;
+    *out = NewHandle(std::move(node));
+    return kErrorSuccess;
+}
+
+long MemoryRegistryApi::CreateKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
+    const NodePtr from = Resolve(root);
+    if (long e = Fail(Op::Create, from, path, {})) return e;
+    if (!from) return kErrorInvalidHandle;
+    if (from->deleted) return kErrorKeyDeleted;
+    NodePtr node = from;
+    for (const auto& part : SplitPath(path)) {
+        NodePtr child = node->Child(part);
+        if (!child) {
+            child = std::make_shared<Node>();
+            child->name = part;
+            child->parent = node.get();
+            const std::string key = FoldCase(part);
+            auto at = std::find_if(node->children.begin(), node->children.end(),
+                                   [&](const NodePtr& c) { return FoldCase(c->name) > key; });
+            node->children.insert(at, child);
+        }
+        node = child;
+    }
+    *out = NewHandle(std::move(node));
+    return kErrorSuccess;
+}
+
+long MemoryRegistryApi::QueryValue(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                                   std::uint8_t* data, std::uint32_t* size) {
+    const NodePtr node = Resolve(key);
+    if (long e = Fail(Op::Query, node, {}, name)) return e;
+    if (!node) return kErrorInvalidHandle;
+    if (node->deleted) return kErrorKeyDeleted;
+    const Node::Value* value = node->FindValue(name);
+    if (!value) return kErrorFileNotFound;
+    const auto needed = static_cast<std::uint32_t>(value->data.size());
+    if (data) {
+        if (!size || *size < needed) {
+            if (size) *size = needed;
+            return kErrorMoreData;
+        }
+        if (needed) std::memcpy(data, value->data.data(), needed);
+    }
+    if (type) *type = value->type;
+    if (size) *size = needed;
+    return kErrorSuccess;
+}
+
+long MemoryRegistryApi::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                                 const std::uint8_t* data, std::uint32_t size) {
+    const NodePtr node = Resolve(key);
+    if (long e = Fail(Op::Set, node, {}, name)) return e;
+    if (!node) return kErrorInvalidHandle;
+    if (node->deleted) return kErrorKeyDeleted;
+    Node::Value* value = node->FindValue(name);
+    if (!value) {
+        node->values.push_back({name, 0, {}});
+        value = &node->values.back();
+    }
+    value->type = type;
+    value->data.assign(data, data + size);
+    return kErrorSuccess;
+}
+
+long MemoryRegistryApi::EnumKey(RegKeyHandle key, std::uint32_t index, char* name,
+                                std::uint32_t nameSize) {
+    const NodePtr node = Resolve(key);
+    if (long e = Fail(Op::EnumKey, node, {}, {})) return e;
+    if (!node) return kErrorInvalidHandle;
+    if (node->deleted) return kErrorKeyDeleted;
+    if (index >= node->children.size()) return kErrorNoMoreItems;
+    const std::string& child = node->children[index]->name;
+    if (child.size() + 1 > nameSize) return kErrorMoreData;
+    std::memcpy(name, child.c_str(), child.size() + 1);
+    return kErrorSuccess;
+}
+
+long MemoryRegistryApi::EnumValue(RegKeyHandle key, std::uint32_t index, char* name,
+                                  std::uint32_t* nameSize, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) {
+    const NodePtr node = Resolve(key);
+    if (long e = Fail(Op::EnumValue, node, {}, {})) return e;
+    if (!node) return kErrorInvalidHandle;
+    if (node->deleted) return kErrorKeyDeleted;
+    if (index >= node->values.size()) return kErrorNoMoreItems;
+    const Node::Value& value = node->values[index];
+    const auto needed = static_cast<std::uint32_t>(value.data.size());
+    if (value.name.size() + 1 > *nameSize) return kErrorMoreData;
+    if (data && (!dataSize || *dataSize < needed)) {
+        if (dataSize) *dataSize = needed;
+        return kErrorMoreData;
+    }
+    std::memcpy(name, value.name.c_str(), value.name.size() + 1);
+    *nameSize = static_cast<std::uint32_t>(value.name.size());
+    if (data && needed) std::memcpy(data, value.data.data(), needed);
+    if (dataSize) *dataSize = needed;
+    if (type) *type = value.type;
+    return kErrorSuccess;
+}
+
+long MemoryRegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
+    const NodePtr from = Resolve(root);
+    if (long e = Fail(Op::DeleteKey, from, path, {})) return e;
+    if (!from) return kErrorInvalidHandle;
+    if (from->deleted) return kErrorKeyDeleted;
+    const NodePtr node = Find(from, path);
+    if (!node) return kErrorFileNotFound;
+    if (!node->parent) return kErrorAccessDenied;  // a root cannot be deleted
+    if (!node->children.empty()) return kErrorAccessDenied;
+    auto& siblings = node->parent->children;
+    siblings.erase(std::find(siblings.begin(), siblings.end(), node));
+    node->deleted = true;
+    node->parent = nullptr;
+    return kErrorSuccess;
+}
+
+long MemoryRegistryApi::DeleteValue(RegKeyHandle key, const std::string& name) {
+    const NodePtr node = Resolve(key);
+    if (long e = Fail(Op::DeleteValue, node, {}, name)) return e;
+    if (!node) return kErrorInvalidHandle;
+    if (node->deleted) return kErrorKeyDeleted;
+    const std::string folded = FoldCase(name);
+    auto at = std::find_if(node->values.begin(), node->values.end(),
+                           [&](const Node::Value& v) { return FoldCase(v.name) == folded; });
+    if (at == node->values.end()) return kErrorFileNotFound;
+    node->values.erase(at);
+    return kErrorSuccess;
+}
+
+long MemoryRegistryApi::CloseKey(RegKeyHandle key) {
+    ++calls_[static_cast<std::size_t>(Op::Close)];
+    if (roots_.count(key)) return kErrorSuccess;
+    return handles_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+std::string MemoryRegistryApi::Dump(RegKeyHandle root) const {
+    std::vector<std::string> lines;
+    std::function<void(const Node&, const std::string&)> walk = [&](const Node& node,
+                                                                    const std::string& path) {
+        lines.push_back("[" + path + "]");
+        for (const auto& value : node.values) {
+            std::ostringstream line;
+            line << "[" << path << "] " << FoldCase(value.name) << " type=" << value.type << " ";
+            for (auto byte : value.data) {
+                static const char* hex = "0123456789abcdef";
+                line << hex[byte >> 4] << hex[byte & 15];
+            }
+            lines.push_back(line.str());
+        }
+        for (const auto& child : node.children) {
+            walk(*child, path.empty() ? FoldCase(child->name)
+                                      : path + "\\" + FoldCase(child->name));
+        }
+    };
+    if (const NodePtr node = Resolve(root)) walk(*node, {});
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    return text;
+}
+
+}  // namespace vornix

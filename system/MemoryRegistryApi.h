@@ -1,0 +1,85 @@
+#pragma once
+// A registry held in memory that follows the contract of the Windows
+// registry's narrow functions: names compare without regard to case, values
+// are typed, create opens what exists, enumeration fails for a name or data
+// that does not fit the caller's buffer, a key with subkeys cannot be deleted,
+// and a deleted key's open handles fail with ERROR_KEY_DELETED.
+//
+// Names and data are kept as the ANSI bytes they arrive in. Case is folded
+// for ASCII letters only, skipping the trail byte of each double-byte
+// character of the code page (GBK lead bytes 0x81-0xFE).
+//
+// Tests can make any operation fail through a fault hook, and read how many
+// calls of each kind were made.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "system/RegistryApi.h"
+
+namespace vornix {
+
+class MemoryRegistryApi final : public RegistryApi {
+public:
+    enum class Op { Open, Create, Query, Set, EnumKey, EnumValue, DeleteKey, DeleteValue, Close };
+    static constexpr std::size_t kOpCount = 9;
+
+    struct Call {
+        Op op;
+        std::string path;  // the key's full path below its root, ANSI
+        std::string name;  // value name for Query, Set and DeleteValue
+    };
+    // Returns the error code the call should fail with, or 0 to let it run.
+    using FaultHook = std::function<long(const Call&)>;
+
+    MemoryRegistryApi();
+    ~MemoryRegistryApi() override;
+
+    long OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) override;
+    long CreateKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) override;
+    long QueryValue(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                    std::uint8_t* data, std::uint32_t* size) override;
+    long SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                  const std::uint8_t* data, std::uint32_t size) override;
+    long EnumKey(RegKeyHandle key, std::uint32_t index, char* name,
+                 std::uint32_t nameSize) override;
+    long EnumValue(RegKeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
+                   std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
+    long DeleteKey(RegKeyHandle root, const std::string& path) override;
+    long DeleteValue(RegKeyHandle key, const std::string& name) override;
+    long CloseKey(RegKeyHandle key) override;
+
+    void SetFaultHook(FaultHook hook) { fault_ = std::move(hook); }
+    std::uint64_t Calls(Op op) const { return calls_[static_cast<std::size_t>(op)]; }
+    std::uint64_t TotalCalls() const;
+    void ResetCalls() { calls_.fill(0); }
+    // Handles opened and not yet closed; 0 when every caller closed its keys.
+    std::size_t OpenHandles() const { return handles_.size(); }
+
+    // A textual dump of a root's whole tree: every key path, and every value
+    // with its type and data in hex, sorted. Two registries in the same state
+    // dump the same text.
+    std::string Dump(RegKeyHandle root) const;
+
+private:
+    struct Node;
+    using NodePtr = std::shared_ptr<Node>;
+
+    NodePtr Resolve(RegKeyHandle key) const;
+    NodePtr Find(const NodePtr& from, const std::string& path) const;
+    long Fail(Op op, const NodePtr& node, const std::string& subPath, const std::string& name);
+    RegKeyHandle NewHandle(NodePtr node);
+    static std::string PathOf(const Node& node);
+
+    std::map<RegKeyHandle, NodePtr> roots_;
+    std::map<RegKeyHandle, NodePtr> handles_;
+    RegKeyHandle nextHandle_ = 0x1000;
+    FaultHook fault_;
+    std::array<std::uint64_t, kOpCount> calls_{};
+};
+
+}  // namespace vornix

@@ -1,0 +1,225 @@
+#include "system/Registry.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace vornix {
+namespace {
+
+// Owns one open key and closes it on every path out of the caller.
+class OpenKey {
+public:
+    explicit OpenKey(RegistryApi& api) : api_(api) {}
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    ~OpenKey() {
+        if (open_) api_.CloseKey(key_);
+    }
+
+    bool Open(std::int32_t root, const std::string& path) {
+        return Take(api_.OpenKey(RootHandle(root), path, &key_));
+    }
+    bool Create(std::int32_t root, const std::string& path) {
+        return Take(api_.CreateKey(RootHandle(root), path, &key_));
+    }
+    RegKeyHandle get() const { return key_; }
+
+private:
+    bool Take(long result) {
+        open_ = result == kErrorSuccess;
+        return open_;
+    }
+    RegistryApi& api_;
+    RegKeyHandle key_ = 0;
+    bool open_ = false;
+};
+
+std::string CutAtNul(const char* text, std::size_t size) {
+    const void* nul = std::memchr(text, '\0', size);
+    return std::string(text, nul ? static_cast<const char*>(nul) - text : size);
+}
+
+}  // namespace
+
+Registry::Registry(RegistryApi& api, const AnsiCodePage& codePage, EventPump pump)
+    : api_(api), codePage_(codePage), pump_(std::move(pump)) {}
+
+void Registry::PumpEvents() {
+    if (pump_) pump_();
+}
+
+bool Registry::CreateRegKey(std::int32_t hKey, const std::string& StrPath) {
+    OpenKey key(api_);
+    return key.Create(hKey, codePage_.ToAnsi(StrPath));
+}
+
+std::string Registry::ReadRegString(std::int32_t hKey, const std::string& StrPath,
+                                    const std::string& strValue) {
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return {};
+    const std::string name = codePage_.ToAnsi(strValue);
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (api_.QueryValue(key.get(), name, &type, nullptr, &size) != kErrorSuccess ||
+        type != kRegSz) {
+        return {};
+    }
+    std::vector<std::uint8_t> buffer(size, ' ');
+    if (api_.QueryValue(key.get(), name, &type, buffer.data(), &size) != kErrorSuccess ||
+        type != kRegSz) {
+        return {};
+    }
+    // Text stored without a NUL is taken whole, but only as far as the data
+    // the second query returned: the padding of the buffer is not text.
+    if (size > buffer.size()) size = static_cast<std::uint32_t>(buffer.size());
+    return codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(buffer.data()), size));
+}
+
+void Registry::SaveRegString(std::int32_t hKey, const std::string& StrPath,
+                             const std::string& strValue, const std::string& strdata) {
+    OpenKey key(api_);
+    if (!key.Create(hKey, codePage_.ToAnsi(StrPath))) return;
+    const std::string data = codePage_.ToAnsi(strdata);
+    api_.SetValue(key.get(), codePage_.ToAnsi(strValue), kRegSz,
+                  reinterpret_cast<const std::uint8_t*>(data.c_str()),
+                  static_cast<std::uint32_t>(data.size() + 1));
+}
+
+std::int32_t Registry::ReadRegWord(std::int32_t hKey, const std::string& StrPath,
+                                   const std::string& strValueName) {
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return 0;
+    std::uint8_t data[4] = {};
+    std::uint32_t type = 0;
+    std::uint32_t size = sizeof data;
+    if (api_.QueryValue(key.get(), codePage_.ToAnsi(strValueName), &type, data, &size) !=
+            kErrorSuccess ||
+        type != kRegDword) {
+        return 0;
+    }
+    const std::uint32_t bits = static_cast<std::uint32_t>(data[0]) |
+                               static_cast<std::uint32_t>(data[1]) << 8 |
+                               static_cast<std::uint32_t>(data[2]) << 16 |
+                               static_cast<std::uint32_t>(data[3]) << 24;
+    return static_cast<std::int32_t>(bits);
+}
+
+void Registry::SaveRegWord(std::int32_t hKey, const std::string& StrPath,
+                           const std::string& strValueName, std::int32_t lData) {
+    OpenKey key(api_);
+    if (!key.Create(hKey, codePage_.ToAnsi(StrPath))) return;
+    const auto bits = static_cast<std::uint32_t>(lData);
+    const std::uint8_t data[4] = {
+        static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+        static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+    api_.SetValue(key.get(), codePage_.ToAnsi(strValueName), kRegDword, data, sizeof data);
+}
+
+void Registry::DeleteRegKey(std::int32_t hKey, const std::string& strKey) {
+    api_.DeleteKey(RootHandle(hKey), codePage_.ToAnsi(strKey));
+}
+
+void Registry::DeleteRegValue(std::int32_t hKey, const std::string& StrPath,
+                              const std::string& strValue) {
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return;
+    api_.DeleteValue(key.get(), codePage_.ToAnsi(strValue));
+}
+
+bool Registry::FetchEntry(RegKeyHandle key, Walk walk, std::uint32_t position, Entry& entry) {
+    char name[kNameBufferSize];
+    if (walk == Walk::Keys) {
+        if (api_.EnumKey(key, position, name, kNameBufferSize) != kErrorSuccess) return false;
+        entry.name = CutAtNul(name, kNameBufferSize);
+        entry.type = 0;
+        return true;
+    }
+    // Both sizes are set afresh before each fetch.
+    std::vector<std::uint8_t> data(kDataBufferSize);
+    std::uint32_t nameSize = kNameBufferSize;
+    std::uint32_t dataSize = kDataBufferSize;
+    std::uint32_t type = 0;
+    if (api_.EnumValue(key, position, name, &nameSize, &type, data.data(), &dataSize) !=
+        kErrorSuccess) {
+        return false;
+    }
+    entry.name = CutAtNul(name, nameSize < kNameBufferSize ? nameSize + 1 : kNameBufferSize);
+    entry.type = type;
+    return true;
+}
+
+std::int32_t Registry::CountEntries(std::int32_t hKey, const std::string& StrPath, Walk walk) {
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return 0;
+    std::int32_t count = 0;
+    Entry entry;
+    while (FetchEntry(key.get(), walk, static_cast<std::uint32_t>(count), entry)) {
+        ++count;
+        PumpEvents();
+    }
+    return count;
+}
+
+bool Registry::FindEntry(std::int32_t hKey, const std::string& StrPath, Walk walk,
+                         std::int32_t Index, Entry& entry) {
+    if (Index <= 0) return false;
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return false;
+    // Walk from the first entry: an entry that cannot be fetched ends the
+    // walk, so everything after it reads as past the end.
+    for (std::int32_t i = 1;; ++i) {
+        if (!FetchEntry(key.get(), walk, static_cast<std::uint32_t>(i - 1), entry)) return false;
+        if (i == Index) return true;
+        PumpEvents();
+    }
+}
+
+std::int32_t Registry::SubKeyCount(std::int32_t hKey, const std::string& StrPath) {
+    return CountEntries(hKey, StrPath, Walk::Keys);
+}
+
+std::string Registry::SubKeyName(std::int32_t hKey, const std::string& StrPath,
+                                 std::int32_t Index) {
+    Entry entry;
+    return FindEntry(hKey, StrPath, Walk::Keys, Index, entry) ? codePage_.FromAnsi(entry.name)
+                                                              : std::string();
+}
+
+std::int32_t Registry::SubValueCount(std::int32_t hKey, const std::string& StrPath) {
+    return CountEntries(hKey, StrPath, Walk::Values);
+}
+
+std::string Registry::SubValueName(std::int32_t hKey, const std::string& StrPath,
+                                   std::int32_t Index) {
+    Entry entry;
+    return FindEntry(hKey, StrPath, Walk::Values, Index, entry) ? codePage_.FromAnsi(entry.name)
+                                                                : std::string();
+}
+
+std::string Registry::SubValueType(std::int32_t hKey, const std::string& StrPath,
+                                   std::int32_t Index) {
+    Entry entry;
+    if (!FindEntry(hKey, StrPath, Walk::Values, Index, entry)) return {};
+    switch (entry.type) {
+        case kRegSz: return "UNI";
+        case kRegBinary: return "BIN";
+        case kRegDword: return "WRD";
+        default: return {};
+    }
+}
+
+std::int32_t Registry::ReadRegType(std::int32_t hKey, const std::string& StrPath,
+                                   const std::string& strValue) {
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return kValueAbsent;
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (api_.QueryValue(key.get(), codePage_.ToAnsi(strValue), &type, nullptr, &size) !=
+        kErrorSuccess) {
+        return kValueAbsent;
+    }
+    return static_cast<std::int32_t>(type);
+}
+
+}  // namespace vornix

@@ -1,0 +1,26 @@
+#pragma once
+// The registry operations over advapi32's narrow (A) functions.
+#include "system/RegistryApi.h"
+
+namespace vornix {
+
+// Keys are the HKEY values advapi32 hands out, carried as RegKeyHandle; the
+// caller owns every key it opens or creates and closes it with CloseKey.
+class Win32RegistryApi final : public RegistryApi {
+public:
+    long OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) override;
+    long CreateKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) override;
+    long QueryValue(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                    std::uint8_t* data, std::uint32_t* size) override;
+    long SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                  const std::uint8_t* data, std::uint32_t size) override;
+    long EnumKey(RegKeyHandle key, std::uint32_t index, char* name,
+                 std::uint32_t nameSize) override;
+    long EnumValue(RegKeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
+                   std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
+    long DeleteKey(RegKeyHandle root, const std::string& path) override;
+    long DeleteValue(RegKeyHandle key, const std::string& name) override;
+    long CloseKey(RegKeyHandle key) override;
+};
+
+}  // namespace vornix

@@ -1,0 +1,41 @@
+#pragma once
+// The registry backends the contract tests run against: the in-memory store
+// in every build, and the real registry in the Windows build (under Wine).
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "system/AnsiCodePage.h"
+#include "system/RegistryApi.h"
+
+namespace vornix::test {
+
+// One backend prepared for a test: a registry, its code page, and a scratch
+// key below HKEY_LOCAL_MACHINE that is wiped when the instance is made and
+// again when it is destroyed.
+class RegistryBackendInstance {
+public:
+    virtual ~RegistryBackendInstance() = default;
+    virtual RegistryApi& api() = 0;
+    virtual const AnsiCodePage& codePage() = 0;
+    // Path of the scratch key below HKEY_LOCAL_MACHINE, e.g.
+    // "SOFTWARE\VornixContractTest-1234". It does not exist on entry.
+    virtual std::string scratchPath() const = 0;
+};
+
+struct RegistryBackend {
+    std::string name;  // "Memory", "Win32"
+    std::function<std::unique_ptr<RegistryBackendInstance>()> make;
+};
+
+inline void PrintTo(const RegistryBackend& backend, std::ostream* os) { *os << backend.name; }
+
+// Defined once per build: RegistryBackends_native.cpp or RegistryBackends_win32.cpp.
+std::vector<RegistryBackend> AllRegistryBackends();
+
+// Deletes `path` below `root` with everything under it, through the api.
+void DeleteTree(RegistryApi& api, RegKeyHandle root, const std::string& path);
+
+}  // namespace vornix::test

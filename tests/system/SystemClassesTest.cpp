@@ -1,0 +1,101 @@
+// Version detection, restart requests, and the Registry class's handling of
+// its handles, against fakes.
+#include <gtest/gtest.h>
+
+#include "support/RecordingShutdownApi.h"
+#include "system/MemoryRegistryApi.h"
+#include "system/Registry.h"
+#include "system/clsOS.h"
+#include "system/clsShutdownNT.h"
+#include "system/native/IconvCodePage.h"
+
+namespace vornix::test {
+namespace {
+
+TEST(clsOS, MapsVersionRecordsToPlatformAndRelease) {
+    struct Row {
+        std::uint32_t platform, major, minor;
+        std::int32_t code;
+    } rows[] = {
+        {2, 5, 1, 6}, {2, 5, 0, 5}, {2, 5, 2, 0}, {2, 6, 0, 0}, {2, 10, 0, 0}, {2, 4, 0, 4},
+        {1, 4, 0, 1}, {1, 4, 10, 2}, {1, 4, 90, 3}, {1, 4, 20, 0}, {1, 7, 10, 2}, {0, 3, 10, 0},
+    };
+    for (const Row& r : rows) {
+        SettableVersionSource version(r.platform, r.major, r.minor);
+        clsOS os(version);
+        EXPECT_EQ(static_cast<std::int32_t>(r.platform), os.OperatingPlatform());
+        EXPECT_EQ(r.code, os.OperatingSystem()) << r.platform << " " << r.major << "." << r.minor;
+    }
+    SettableVersionSource failing;
+    failing.SetFailing();
+    EXPECT_EQ(0, clsOS(failing).OperatingPlatform());
+    EXPECT_EQ(0, clsOS(failing).OperatingSystem());
+}
+
+TEST(clsShutdownNT, EnablesThePrivilegeOnNtOnlyThenRequestsTheRestart) {
+    RecordingShutdownApi api;
+    SettableVersionSource nt(2, 5, 1);
+    clsShutdownNT(api, nt).RebootNT(-1);
+    const std::vector<std::string> expected{
+        "GetCurrentProcess", "OpenProcessToken 40",
+        "LookupPrivilegeValueA '' SeShutdownPrivilege",
+        "AdjustTokenPrivileges 68 0 count=1 luid=19 attr=2 len=16", "CloseHandle 68",
+        "ExitWindowsEx 6 0"};
+    EXPECT_EQ(expected, api.calls);
+
+    RecordingShutdownApi win98api;
+    SettableVersionSource win98(1, 4, 10);
+    clsShutdownNT(win98api, win98).RebootNT(1);  // 1 counts as True like -1
+    EXPECT_EQ(std::vector<std::string>{"ExitWindowsEx 6 0"}, win98api.calls);
+}
+
+TEST(clsShutdownNT, FlagsFollowMethodAndForceAndLogOffNeverTouchesTheToken) {
+    RecordingShutdownApi api;
+    SettableVersionSource nt(2, 5, 1);
+    clsShutdownNT shutdown(api, nt);
+    shutdown.LogOffNT(0);
+    shutdown.LogOffNT(-1);
+    EXPECT_EQ((std::vector<std::string>{"ExitWindowsEx 0 0", "ExitWindowsEx 4 0"}), api.calls);
+    api.calls.clear();
+    api.grantToken = false;  // no token: the request still goes out, nothing is closed
+    shutdown.ShutDownNT(0);
+    EXPECT_EQ("AdjustTokenPrivileges 0 0 count=1 luid=19 attr=2 len=16", api.calls[3]);
+    EXPECT_EQ("ExitWindowsEx 1 0", api.calls.back());
+    EXPECT_EQ(5u, api.calls.size());
+    api.calls.clear();
+    shutdown.ShutDownNT(-1);
+    shutdown.RebootNT(0);
+    EXPECT_EQ("ExitWindowsEx 5 0", api.calls[4]);
+    EXPECT_EQ("ExitWindowsEx 2 0", api.calls.back());
+}
+
+TEST(Registry, ClosesEveryKeyItOpensOnEveryPath) {
+    MemoryRegistryApi api;
+    IconvCodePage codePage;
+    Registry reg(api, codePage);
+    const std::int32_t hklm = kHkeyLocalMachine;
+    reg.SaveRegWord(hklm, "S\\k", "W", 1);
+    reg.SaveRegString(hklm, "S\\k", "T", "x");
+    reg.ReadRegWord(hklm, "S\\k", "T");
+    reg.ReadRegString(hklm, "S\\k", "W");
+    reg.ReadRegString(hklm, "S\\none", "W");
+    reg.SubKeyName(hklm, "S", 1);
+    reg.SubKeyName(hklm, "S", 9);
+    reg.SubValueType(hklm, "S\\k", 2);
+    reg.SubValueCount(hklm, "S\\k");
+    reg.DeleteRegValue(hklm, "S\\k", "W");
+    reg.CreateRegKey(hklm, "S\\k2");
+    EXPECT_EQ(0u, api.OpenHandles());
+    // A refused create leaves nothing to close and writes nothing.
+    api.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        return c.op == MemoryRegistryApi::Op::Create ? kErrorAccessDenied : kErrorSuccess;
+    });
+    EXPECT_FALSE(reg.CreateRegKey(hklm, "S\\k3"));
+    reg.SaveRegWord(hklm, "S\\k", "W", 2);
+    api.SetFaultHook({});
+    EXPECT_EQ(0, reg.ReadRegWord(hklm, "S\\k", "W"));
+    EXPECT_EQ(0u, api.OpenHandles());
+}
+
+}  // namespace
+}  // namespace vornix::test
