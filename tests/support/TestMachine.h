@@ -1,0 +1,108 @@
+#pragma once
+// A whole machine for the main window's logic: an in-memory registry set up
+// as a Windows 98 or XP machine, a settable version, a recording restart
+// api, fake controls and scripted message boxes.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Form1.h"
+#include "support/FakeControls.h"
+#include "support/RecordingShutdownApi.h"
+#include "system/MemoryRegistryApi.h"
+#include "system/native/IconvCodePage.h"
+
+namespace vornix::test {
+
+inline constexpr const char* kInterfaces =
+    "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
+inline constexpr const char* kParameters = "System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+inline constexpr const char* kNetTrans = "System\\CurrentControlSet\\Services\\Class\\NetTrans";
+inline constexpr const char* kMstcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+inline constexpr const char* kProductKey = "SOFTWARE\\Vornix Internet Optimizer";
+inline constexpr const char* kFlag = "备份    ";
+
+class TestMachine {
+public:
+    enum class Windows { Win98, XP, Win32s };
+
+    explicit TestMachine(Windows windows) {
+        if (windows == Windows::Win98) version.Set(1, 4, 10);
+        if (windows == Windows::XP) version.Set(2, 5, 1);
+        if (windows == Windows::Win32s) version.Set(0, 0, 0);
+        form = std::make_unique<Form1>(
+            SystemServices{registry, codePage, version, shutdown, [this] { if (pump) pump(); },
+                           "Vornix Internet Optimizer"},
+            controls.View());
+        reg = std::make_unique<Registry>(registry, codePage);
+    }
+
+    // The TCP/IP keys of a stock machine: they exist, with none of the
+    // values the program writes.
+    void StockWin98() {
+        reg->CreateRegKey(kHkeyLocalMachine, kNetTrans);
+        reg->CreateRegKey(kHkeyLocalMachine, std::string(kNetTrans) + "\\0000");
+        reg->SaveRegString(kHkeyLocalMachine, kMstcp, "EnableDNS", "1");
+    }
+    void StockXP(const std::vector<std::string>& interfaces) {
+        reg->SaveRegString(kHkeyLocalMachine, kParameters, "Hostname", "vornix-test");
+        for (const auto& name : interfaces) {
+            reg->SaveRegWord(kHkeyLocalMachine, std::string(kInterfaces) + "\\" + name,
+                             "EnableDHCP", 1);
+        }
+    }
+    std::string InterfaceKey(const std::string& name) const {
+        return std::string(kInterfaces) + "\\" + name;
+    }
+
+    // Everything below HKEY_LOCAL_MACHINE but the product key.
+    std::string MachineState() const {
+        std::string state;
+        const std::string dump = registry.Dump(RootHandle(kHkeyLocalMachine));
+        std::size_t start = 0;
+        while (start < dump.size()) {
+            const std::size_t end = dump.find('\n', start);
+            const std::string line = dump.substr(start, end - start);
+            if (line.rfind("[SOFTWARE", 0) != 0) state += line + "\n";
+            start = end + 1;
+        }
+        return state;
+    }
+
+    bool FlagSet() { return reg->ReadRegWord(kHkeyLocalMachine, kProductKey, kFlag) == 1; }
+
+    // Runs the timer until the run stops, at most `limit` ticks.
+    int TickUntilStopped(int limit = 200) {
+        int ticks = 0;
+        while (controls.tmrOptimize.enabled && ticks < limit) {
+            form->tmrOptimize_Timer();
+            ++ticks;
+        }
+        return ticks;
+    }
+
+    // A full optimize run for method `method`, closing question answered No.
+    void Optimize(std::int16_t method = 0, std::int16_t speed = 0) {
+        form->optInternetMethod_Click(method);
+        form->optInternetSpeed_Click(method + 1, speed);
+        form->cmdOptimize_Click();
+        TickUntilStopped();
+    }
+    void Restore() {
+        controls.boxes.answers.push_back(kIdYes);
+        form->cmdRestore_Click();
+        TickUntilStopped();
+    }
+
+    MemoryRegistryApi registry;
+    IconvCodePage codePage;
+    SettableVersionSource version;
+    RecordingShutdownApi shutdown;
+    FakeForm1Controls controls;
+    std::function<void()> pump;
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<Registry> reg;  // the test's own view of the registry
+};
+
+}  // namespace vornix::test
