@@ -1,0 +1,246 @@
+// The staged run driven tick by tick: texts, the order of its steps, the
+// closing question, ticks that arrive while a step or a message box is still
+// running, and runs that could not do their work.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "engine/RunTexts.h"
+#include "support/TestMachine.h"
+
+namespace vornix::test {
+namespace {
+
+constexpr std::int32_t HKLM = kHkeyLocalMachine;
+using Windows = TestMachine::Windows;
+
+const char* kSummaryNT =
+    "您的互联网连接将被优化的更快\r\n"
+    "TCP/IP参数如下：\r\n\r\n"
+    "最大传输单元 (MTU)\t= 1492 字节\r\n"
+    "接收窗口 (RWIN)\t\t= 24684 字节\r\n"
+    "生存时间 (TTL)\t\t\t= 128 hops\r\n"
+    "PMTU 黑洞检测\t\t= 0\r\n"
+    "PMTU 检测\t\t\t= 1\r\n"
+    "选择性确认 (SACK)\t= 1\r\n"
+    "RFC 1323 选项\t\t\t= 1";
+
+TEST(RunDriver, OptimizeWithoutAMethodWarnsAndStartsTheBlinkOnly) {
+    TestMachine m(Windows::XP);
+    m.form->cmdOptimize_Click();
+    ASSERT_EQ(1u, m.controls.boxes.shown.size());
+    EXPECT_EQ(text::kChooseMethodPrompt, m.controls.boxes.shown[0].prompt);
+    EXPECT_EQ(text::kNotOptimizedTitle, m.controls.boxes.shown[0].title);
+    EXPECT_EQ(kMbIconExclamation, m.controls.boxes.shown[0].style);
+    EXPECT_TRUE(m.controls.tmrBlink.enabled);
+    EXPECT_FALSE(m.controls.tmrOptimize.enabled);
+    EXPECT_EQ(TuningSet{}, m.form->tuning());
+
+    m.form->tmrBlink_Timer();
+    EXPECT_TRUE(m.controls.Label1.visible);
+    m.form->optInternetMethod_Click(3);  // mid-blink: the border goes at once
+    EXPECT_FALSE(m.controls.Label1.visible);
+    EXPECT_FALSE(m.controls.tmrBlink.enabled);
+    EXPECT_TRUE(m.controls.lblNext1.visible);
+    EXPECT_EQ(4, m.form->intInternetMethod());
+    for (int j = 0; j < 6; ++j) EXPECT_EQ(j == 3, m.controls.panels[j].visible) << j;
+    m.form->optInternetSpeed_Click(4, 2);
+    m.form->optInternetMethod_Click(0);
+    m.form->optInternetMethod_Click(3);
+    EXPECT_EQ(36500, m.form->tuning().lngRWIN) << "a method click reloads row 0";
+}
+
+TEST(RunDriver, SummaryHasTheMssLineOnWindows98Only) {
+    TestMachine xp(Windows::XP);
+    xp.form->optInternetMethod_Click(0);
+    xp.form->optInternetSpeed_Click(1, 2);
+    xp.form->cmdOptimize_Click();
+    EXPECT_EQ(kSummaryNT, xp.controls.boxes.shown.back().prompt);
+    EXPECT_EQ(kMbIconInformation, xp.controls.boxes.shown.back().style);
+    EXPECT_EQ("VornixInternetOptimizer", xp.controls.boxes.shown.back().title);
+
+    TestMachine w98(Windows::Win98);
+    w98.form->optInternetMethod_Click(0);
+    w98.form->optInternetSpeed_Click(1, 2);
+    w98.form->cmdOptimize_Click();
+    std::string expected = kSummaryNT;
+    expected.insert(expected.find("接收窗口"), "段最大值 (MSS)\t\t= 1452 字节\r\n");
+    EXPECT_EQ(expected, w98.controls.boxes.shown.back().prompt);
+}
+
+TEST(RunDriver, AnOptimizeRunStepsThroughItsTextsAndOffersTheRestart) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{AAAA}"});
+    m.form->optInternetMethod_Click(1);
+    m.form->cmdOptimize_Click();
+    ASSERT_TRUE(m.controls.tmrOptimize.enabled);
+    std::map<int, std::string> texts;
+    for (int tick = 1; tick <= 100; ++tick) {
+        const std::string before = m.controls.lblOptimizeStatus.caption;
+        m.form->tmrOptimize_Timer();
+        ASSERT_EQ(tick, m.controls.pgbOptimize.value);
+        if (m.controls.lblOptimizeStatus.caption != before) {
+            texts[tick] = m.controls.lblOptimizeStatus.caption;
+        }
+        if (tick == 10) {
+            EXPECT_TRUE(m.FlagSet()) << "backup at 10";
+        } else if (tick == 19) {
+            EXPECT_EQ(Registry::kValueAbsent, m.reg->ReadRegType(HKLM, kParameters, "DefaultTTL"));
+        } else if (tick == 20) {
+            EXPECT_EQ(128, m.reg->ReadRegWord(HKLM, kParameters, "DefaultTTL"));
+        }
+    }
+    EXPECT_EQ(12u, texts.size());
+    EXPECT_EQ(text::kStatusAnalyse, texts[1]);
+    EXPECT_EQ(text::kStatusBackup, texts[10]);
+    EXPECT_EQ(text::kStatusRfc1323, texts[90]);
+    EXPECT_EQ(text::kStatusDone, texts[99]);
+    EXPECT_EQ(text::kStatusBackupExists, texts[100]);
+    EXPECT_TRUE(m.controls.cmdRestore.enabled);
+    const ShownBox& closing = m.controls.boxes.shown.back();
+    EXPECT_EQ("优化完成。请重新启动您的系统\r\n为使更改生效。你现在要重启计算机吗？", closing.prompt);
+    EXPECT_EQ("推荐", closing.title);
+    EXPECT_EQ(kMbYesNo | kMbIconQuestion, closing.style);
+    EXPECT_TRUE(m.shutdown.calls.empty()) << "answered No";
+    // The next tick finds the bar full: it only stops the timer.
+    const std::size_t boxes = m.controls.boxes.shown.size();
+    m.form->tmrOptimize_Timer();
+    EXPECT_FALSE(m.controls.tmrOptimize.enabled);
+    EXPECT_EQ(100, m.controls.pgbOptimize.value);
+    EXPECT_EQ(boxes, m.controls.boxes.shown.size());
+}
+
+TEST(RunDriver, ARestoreRunAnsweredYesAtTheEndRestartsByForce) {
+    TestMachine m(Windows::XP);
+    m.controls.boxes.answers = {kIdNo};
+    m.form->cmdRestore_Click();
+    EXPECT_FALSE(m.controls.tmrOptimize.enabled);
+    EXPECT_EQ(text::kRestoreQuestion, m.controls.boxes.shown.back().prompt);
+
+    // Without a backup, step 10 makes one from the current values first.
+    m.StockXP({"{AAAA}"});
+    m.reg->SaveRegWord(HKLM, kParameters, "DefaultTTL", 64);
+    m.controls.boxes.answers = {kIdYes, kIdYes};
+    m.form->cmdRestore_Click();
+    m.TickUntilStopped();
+    EXPECT_EQ(text::kStatusRestored, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ("您的TCP/IP参数已恢复到了原有值。请重新启动您的系统\r\n为使更改生效。你现在要重启计算机吗？",
+              m.controls.boxes.shown.back().prompt);
+    EXPECT_EQ(64, m.reg->ReadRegWord(HKLM, kParameters, "DefaultTTL"));
+    EXPECT_EQ(Registry::kValueAbsent, m.reg->ReadRegType(HKLM, kParameters, "SackOpts"));
+    ASSERT_FALSE(m.shutdown.calls.empty());
+    EXPECT_EQ("ExitWindowsEx 6 0", m.shutdown.calls.back());
+}
+
+TEST(RunDriver, TicksDuringTheEnumerationWaitForTheStepToFinish) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}", "{B}", "{C}", "{D}"});
+    m.reg->SaveRegWord(HKLM, m.InterfaceKey("{C}"), "MTU", 1400);
+    const std::string before = m.MachineState();
+    int nested = 0;
+    m.pump = [&] {
+        ++nested;
+        m.form->tmrOptimize_Timer();  // a tick dispatched between entries
+    };
+    m.Optimize(0, 0);
+    EXPECT_GT(nested, 0);
+    EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(1492, m.reg->ReadRegWord(HKLM, m.InterfaceKey("{C}"), "MTU"));
+    m.Restore();
+    EXPECT_EQ(before, m.MachineState()) << "the backup finished before anything was tuned";
+}
+
+TEST(RunDriver, TicksDuringMessageBoxes) {
+    TestMachine m(Windows::XP);
+    m.StockXP({});
+    m.form->optInternetMethod_Click(0);
+    m.form->cmdOptimize_Click();
+    for (int i = 0; i < 30; ++i) m.form->tmrOptimize_Timer();
+    // A second Optimize during the run: a tick while its summary is open
+    // performs the next step of the run under way, then the run restarts.
+    m.controls.boxes.whileOpen = [&] { m.form->tmrOptimize_Timer(); };
+    m.form->cmdOptimize_Click();
+    EXPECT_EQ(text::kStatusMtu, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(0, m.controls.pgbOptimize.value);
+    m.controls.boxes.whileOpen = {};
+    for (int i = 0; i < 99; ++i) m.form->tmrOptimize_Timer();
+    // A tick while the closing question is open only stops the timer.
+    const std::size_t boxes = m.controls.boxes.shown.size();
+    m.controls.boxes.whileOpen = [&] { m.form->tmrOptimize_Timer(); };
+    m.form->tmrOptimize_Timer();
+    EXPECT_EQ(boxes + 1, m.controls.boxes.shown.size());
+    EXPECT_FALSE(m.controls.tmrOptimize.enabled);
+    EXPECT_EQ(100, m.controls.pgbOptimize.value);
+}
+
+TEST(RunDriver, RunsThatCouldNotWriteSaySoAndOfferNoRestart) {
+    // A user without write access to HKEY_LOCAL_MACHINE.
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}"});
+    const std::string before = m.MachineState();
+    m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        const bool write = c.op == MemoryRegistryApi::Op::Set ||
+                           c.op == MemoryRegistryApi::Op::DeleteValue ||
+                           (c.op == MemoryRegistryApi::Op::Create && c.path.rfind("SOFTWARE", 0) == 0);
+        return write ? kErrorAccessDenied : kErrorSuccess;
+    });
+    m.Optimize();
+    EXPECT_EQ(before, m.MachineState());
+    EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(std::string(text::kBackupFailedMessage) + "\r\n\r\n" + text::kReasonWriteRefused,
+              m.controls.boxes.shown.back().prompt);
+    EXPECT_EQ(kMbIconExclamation, m.controls.boxes.shown.back().style);
+    EXPECT_FALSE(m.controls.cmdRestore.enabled);
+    EXPECT_FALSE(m.controls.tmrOptimize.enabled);
+    EXPECT_TRUE(m.shutdown.calls.empty());
+
+    m.Restore();
+    EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
+    EXPECT_NE(text::kStatusRestored, m.controls.lblOptimizeStatus.caption);
+
+    // With a backup in place, a refused apply is no success either.
+    m.registry.SetFaultHook({});
+    m.form->BackupSettings();
+    m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        const bool write = c.op == MemoryRegistryApi::Op::Set ||
+                           c.op == MemoryRegistryApi::Op::DeleteValue;
+        return write && c.name == "SackOpts" ? kErrorAccessDenied : kErrorSuccess;
+    });
+    m.Optimize();
+    EXPECT_EQ(text::kStatusApplyFailed, m.controls.lblOptimizeStatus.caption);
+    EXPECT_TRUE(m.controls.cmdRestore.enabled) << "the backup is there to go back to";
+    m.registry.SetFaultHook({});
+    m.Optimize();
+    m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        const bool write = c.op == MemoryRegistryApi::Op::Set ||
+                           c.op == MemoryRegistryApi::Op::DeleteValue;
+        return write ? kErrorAccessDenied : kErrorSuccess;
+    });
+    m.Restore();
+    EXPECT_EQ(text::kStatusRestoreFailed, m.controls.lblOptimizeStatus.caption);
+    m.registry.SetFaultHook({});
+    m.Restore();
+    EXPECT_EQ(text::kStatusRestored, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(before, m.MachineState());
+    EXPECT_TRUE(m.shutdown.calls.empty());
+}
+
+TEST(RunDriver, LoadWritesTheInstallRecordOnceAndFindsTheBackup) {
+    TestMachine m(Windows::XP);
+    m.form->Form_Load("C:\\", "VornixInternetOptimizer");
+    EXPECT_EQ("C:\\\\VornixInternetOptimizer.exe",
+              m.reg->ReadRegString(HKLM, kProductKey, "InstallPath"));
+    EXPECT_FALSE(m.controls.cmdRestore.enabled);
+    EXPECT_EQ("", m.controls.lblOptimizeStatus.caption);
+
+    TestMachine again(Windows::XP);
+    again.reg->SaveRegString(HKLM, kProductKey, "InstallPath", "D:\\old\\v.exe");
+    again.reg->SaveRegWord(HKLM, kProductKey, kFlag, 1);
+    again.form->Form_Load("E:\\new", "renamed");
+    EXPECT_EQ("D:\\old\\v.exe", again.reg->ReadRegString(HKLM, kProductKey, "InstallPath"));
+    EXPECT_TRUE(again.controls.cmdRestore.enabled);
+    EXPECT_EQ(text::kStatusBackupExists, again.controls.lblOptimizeStatus.caption);
+}
+
+}  // namespace
+}  // namespace vornix::test
