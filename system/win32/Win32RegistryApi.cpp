@@ -8,6 +8,8 @@
 #endif
 #include <windows.h>
 
+#include <utility>
+
 namespace vornix {
 
 namespace {
@@ -26,6 +28,90 @@ bool HasEmbeddedNul(const std::string& text) {
     return text.find('\0') != std::string::npos;
 }
 
+// An open key closed when its owner goes away.
+class OwnedKey {
+public:
+    OwnedKey() = default;
+    explicit OwnedKey(HKEY key) : key_(key) {}
+    OwnedKey(OwnedKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+    OwnedKey& operator=(OwnedKey&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            key_ = std::exchange(other.key_, nullptr);
+        }
+        return *this;
+    }
+    OwnedKey(const OwnedKey&) = delete;
+    OwnedKey& operator=(const OwnedKey&) = delete;
+    ~OwnedKey() { Reset(); }
+
+    HKEY get() const { return key_; }
+    HKEY Release() { return std::exchange(key_, nullptr); }
+
+private:
+    void Reset() {
+        if (key_ != nullptr) ::RegCloseKey(key_);
+        key_ = nullptr;
+    }
+    HKEY key_ = nullptr;
+};
+
+// Position of the next key separator at or after `start`, or npos. The trail
+// byte of a double-byte character can be 0x5C as well (in code page 936, for
+// one), so lead bytes of the ANSI code page take their trail byte along.
+std::size_t FindSeparator(const std::string& path, std::size_t start) {
+    for (std::size_t i = start; i < path.size(); ++i) {
+        if (path[i] == '\\') return i;
+        if (::IsDBCSLeadByte(static_cast<BYTE>(path[i]))) ++i;
+    }
+    return std::string::npos;
+}
+
+std::size_t FindLastSeparator(const std::string& path) {
+    std::size_t last = std::string::npos;
+    for (std::size_t at = FindSeparator(path, 0); at != std::string::npos;
+         at = FindSeparator(path, at + 1)) {
+        last = at;
+    }
+    return last;
+}
+
+// The narrow functions convert a path into a fixed buffer of MAX_PATH wide
+// characters on some systems (Wine does), and fail with ERROR_MORE_DATA for
+// a longer one although the registry holds such paths. A long path is
+// therefore walked one key at a time; each key name is at most 255 characters.
+bool NeedsWalk(const std::string& path) {
+    if (path.size() < MAX_PATH) return false;
+    // Empty components keep their meaning only in a single call.
+    if (path.front() == '\\') return false;
+    for (std::size_t at = FindSeparator(path, 0); at != std::string::npos;
+         at = FindSeparator(path, at + 1)) {
+        if (at + 1 == path.size() || path[at + 1] == '\\') return false;
+    }
+    return true;
+}
+
+// Opens (or, with `create`, creates) every key on `path` below `root` in turn.
+LONG Walk(HKEY root, const std::string& path, bool create, HKEY* out) {
+    OwnedKey current;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = FindSeparator(path, start);
+        const std::string part =
+            path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const HKEY parent = current.get() != nullptr ? current.get() : root;
+        HKEY next = nullptr;
+        const LONG result = create ? ::RegCreateKeyA(parent, part.c_str(), &next)
+                                   : ::RegOpenKeyA(parent, part.c_str(), &next);
+        if (result != ERROR_SUCCESS) return result;
+        current = OwnedKey(next);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    *out = current.Release();
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 long Win32RegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
@@ -37,6 +123,8 @@ long Win32RegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegKe
         // caller would close a handle it does not own. A second handle to
         // the same key keeps one owner per handle.
         result = ::RegOpenKeyExA(ToHkey(root), "", 0, MAXIMUM_ALLOWED, &opened);
+    } else if (NeedsWalk(path)) {
+        result = Walk(ToHkey(root), path, false, &opened);
     } else {
         result = ::RegOpenKeyA(ToHkey(root), path.c_str(), &opened);
     }
@@ -51,6 +139,8 @@ long Win32RegistryApi::CreateKey(RegKeyHandle root, const std::string& path, Reg
     if (path.empty()) {
         // Same reason as in OpenKey: never return the caller's own handle.
         result = ::RegOpenKeyExA(ToHkey(root), "", 0, MAXIMUM_ALLOWED, &created);
+    } else if (NeedsWalk(path)) {
+        result = Walk(ToHkey(root), path, true, &created);
     } else {
         result = ::RegCreateKeyA(ToHkey(root), path.c_str(), &created);
     }
@@ -113,6 +203,14 @@ long Win32RegistryApi::EnumValue(RegKeyHandle key, std::uint32_t index, char* na
 long Win32RegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
     // An empty path would make advapi32 delete `root` itself.
     if (path.empty() || HasEmbeddedNul(path)) return ERROR_INVALID_PARAMETER;
+    const std::size_t split = NeedsWalk(path) ? FindLastSeparator(path) : std::string::npos;
+    if (split != std::string::npos) {
+        HKEY parent = nullptr;
+        const LONG opened = Walk(ToHkey(root), path.substr(0, split), false, &parent);
+        if (opened != ERROR_SUCCESS) return opened;
+        const OwnedKey owner(parent);
+        return ::RegDeleteKeyA(owner.get(), path.c_str() + split + 1);
+    }
     return ::RegDeleteKeyA(ToHkey(root), path.c_str());
 }
 

@@ -35,6 +35,10 @@ inline void PrintTo(const RegistryBackend& backend, std::ostream* os) { *os << b
 // Defined once per build: RegistryBackends_native.cpp or RegistryBackends_win32.cpp.
 std::vector<RegistryBackend> AllRegistryBackends();
 
+// The system's ANSI code page in this build: code page 936 through iconv
+// natively, the real one (936 in the Wine prefix) under Wine.
+const AnsiCodePage& TestCodePage();
+
 // Deletes `path` below `root` with everything under it, through the api.
 void DeleteTree(RegistryApi& api, RegKeyHandle root, const std::string& path);
 

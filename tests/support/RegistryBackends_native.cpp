@@ -3,9 +3,13 @@
 
 namespace vornix::test {
 
-std::vector<RegistryBackend> AllRegistryBackends() {
+const AnsiCodePage& TestCodePage() {
     static const IconvCodePage codePage;
-    return {{"Memory", [] { return std::make_unique<MemoryBackendInstance>(codePage); }}};
+    return codePage;
+}
+
+std::vector<RegistryBackend> AllRegistryBackends() {
+    return {{"Memory", [] { return std::make_unique<MemoryBackendInstance>(TestCodePage()); }}};
 }
 
 }  // namespace vornix::test

@@ -62,4 +62,6 @@ std::vector<RegistryBackend> AllRegistryBackends() {
     };
 }
 
+const AnsiCodePage& TestCodePage() { return SystemCodePage(); }
+
 }  // namespace vornix::test

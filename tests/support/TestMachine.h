@@ -11,7 +11,7 @@
 #include "support/FakeControls.h"
 #include "support/RecordingShutdownApi.h"
 #include "system/MemoryRegistryApi.h"
-#include "system/native/IconvCodePage.h"
+#include "support/RegistryBackends.h"
 
 namespace vornix::test {
 
@@ -96,7 +96,7 @@ public:
     }
 
     MemoryRegistryApi registry;
-    IconvCodePage codePage;
+    const AnsiCodePage& codePage = TestCodePage();
     SettableVersionSource version;
     RecordingShutdownApi shutdown;
     FakeForm1Controls controls;

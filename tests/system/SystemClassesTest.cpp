@@ -7,7 +7,7 @@
 #include "system/Registry.h"
 #include "system/clsOS.h"
 #include "system/clsShutdownNT.h"
-#include "system/native/IconvCodePage.h"
+#include "support/RegistryBackends.h"
 
 namespace vornix::test {
 namespace {
@@ -71,7 +71,7 @@ TEST(clsShutdownNT, FlagsFollowMethodAndForceAndLogOffNeverTouchesTheToken) {
 
 TEST(Registry, ClosesEveryKeyItOpensOnEveryPath) {
     MemoryRegistryApi api;
-    IconvCodePage codePage;
+    const AnsiCodePage& codePage = TestCodePage();
     Registry reg(api, codePage);
     const std::int32_t hklm = kHkeyLocalMachine;
     reg.SaveRegWord(hklm, "S\\k", "W", 1);

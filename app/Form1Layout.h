@@ -1,0 +1,47 @@
+#pragma once
+// The main window's controls as data: kind, container, caption, position in
+// twips, font, colours and initial state, one row per control, the way a
+// form file lists them. Rows run from the front of the window to the back,
+// which is also the keyboard focus order of the controls that take focus.
+#include <span>
+
+namespace vornix {
+
+enum class ControlKind { CommandButton, OptionButton, Frame, Label, PictureBox, ProgressBar, Image };
+enum class ControlFont { Default, SongTi9, SongTi9Bold };
+
+struct ControlSpec {
+    const char* name;       // control name, e.g. "cmdOptimize"
+    int index;              // index in its control array, -1 for a single control
+    ControlKind kind;
+    const char* container;  // nullptr: the window itself
+    int containerIndex;
+    const char* caption;    // nullptr for speed options: the profile table has their captions
+    int left, top, width, height;  // twips, relative to the container
+    ControlFont font;
+    bool maroonText;
+    bool maroonBack;
+    bool visible;
+    bool enabled;
+};
+
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kClientWidthTwips = 9495;
+inline constexpr int kClientHeightTwips = 4215;
+inline constexpr int kBannerHeightTwips = 1440;
+inline constexpr unsigned kMaroon = 0x000080;  // RGB(128, 0, 0) as a COLORREF
+
+inline constexpr const char* kForm1Caption = "Vornix Internet Optimizer - 提升您的网速，远远超过以前！";
+
+std::span<const ControlSpec> Form1Layout();
+
+}  // namespace vornix
+
+namespace vornix {
+
+// Control ids: 1000 plus the control's row in the layout. Test drivers find
+// controls by them.
+inline constexpr int kFirstControlId = 1000;
+int ControlId(const char* name, int index = -1);
+
+}  // namespace vornix

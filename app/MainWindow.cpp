@@ -1,0 +1,392 @@
+#include "app/MainWindow.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "app/AboutText.h"
+#include "app/Form1Layout.h"
+#include "app/WideText.h"
+#include "profiles/ConnectionProfiles.h"
+#include "resources/VersionInfo.h"
+
+namespace vornix {
+namespace {
+
+constexpr wchar_t kMainClass[] = L"VornixInternetOptimizerForm1";
+constexpr wchar_t kFrameClass[] = L"VornixFrame";
+constexpr wchar_t kPanelClass[] = L"VornixPanel";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+int Px(int twips) { return twips / kTwipsPerPixel; }
+
+// A frame: an opaque panel with an etched border and its caption on the top
+// edge. Opaque, so the blinking border behind the method frame shows only
+// around it.
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETFONT:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+            HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc, &tm);
+            RECT border = rc;
+            border.top = tm.tmHeight / 2;
+            DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
+            wchar_t text[128] = {};
+            const int length = GetWindowTextW(hwnd, text, 128);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            SetBkMode(dc, OPAQUE);
+            TextOutW(dc, 8, 0, text, length);
+            if (old) SelectObject(dc, old);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+// A speed panel: holds one group of option buttons and hands their
+// notifications to the main window.
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+bool RegisterClasses(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+
+    wc.lpfnWndProc = FrameProc;
+    wc.lpszClassName = kFrameClass;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    wc.lpfnWndProc = PanelProc;
+    wc.lpszClassName = kPanelClass;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    return true;
+}
+
+HFONT SongTi(bool bold) {
+    // 宋体 9 points, GB2312 character set.
+    return CreateFontW(-12, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
+
+MainWindow::~MainWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+    if (boldFont_) DeleteObject(boldFont_);
+    if (maroonBrush_) DeleteObject(maroonBrush_);
+}
+
+bool MainWindow::Create(SystemServices services, ProductInfo product) {
+    product_ = std::move(product);
+    if (!RegisterClasses(instance_)) return false;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.hInstance = instance_;
+    wc.lpfnWndProc = WindowProc;
+    wc.lpszClassName = kMainClass;
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_APP));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                               16, 16, 0));
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+    font_ = SongTi(false);
+    boldFont_ = SongTi(true);
+    maroonBrush_ = CreateSolidBrush(kMaroon);
+    banner_.Load(instance_, IDR_BANNER);
+    logo_.Load(instance_, IDR_LOGO);
+
+    RECT frame{0, 0, Px(kClientWidthTwips), Px(kClientHeightTwips)};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    hwnd_ = CreateWindowExW(0, kMainClass, Widen(kForm1Caption).c_str(), kWindowStyle,
+                            CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                            frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+    if (!hwnd_) return false;
+    CreateControls();
+
+    tmrOptimize_.Attach(hwnd_);
+    tmrBlink_.Attach(hwnd_);
+    boxes_.Attach(hwnd_);
+    services.pump = [this] { PumpEvents(); };
+    form_ = std::make_unique<Form1>(
+        std::move(services),
+        Form1Controls{lblOptimizeStatus_, pgbOptimize_, tmrOptimize_, tmrBlink_, cmdRestore_,
+                      lblNext1_, label1_,
+                      {&panels_[0], &panels_[1], &panels_[2], &panels_[3], &panels_[4],
+                       &panels_[5]},
+                      boxes_});
+    return true;
+}
+
+void MainWindow::CreateControls() {
+    const auto layout = Form1Layout();
+    controls_.assign(layout.size(), nullptr);
+    auto find = [&](const char* name, int index) -> std::size_t {
+        for (std::size_t row = 0; row < layout.size(); ++row) {
+            if (std::strcmp(layout[row].name, name) == 0 && layout[row].index == index) return row;
+        }
+        return layout.size();
+    };
+    HDC dc = GetDC(hwnd_);
+    bool methodGroupOpen = false;
+    // Rows run front to back: each new child goes below the ones before it,
+    // which also makes the rows' order the keyboard focus order.
+    for (std::size_t row = 0; row < layout.size(); ++row) {
+        const ControlSpec& spec = layout[row];
+        HWND parent = hwnd_;
+        int left = spec.left;
+        int top = spec.top;
+        int width = spec.width;
+        if (spec.container) {
+            const std::size_t owner = find(spec.container, spec.containerIndex);
+            if (owner < layout.size() && layout[owner].kind == ControlKind::PictureBox) {
+                parent = controls_[owner];  // a real container
+                width = std::min(width, layout[owner].width - left);
+            } else if (owner < layout.size()) {
+                left += layout[owner].left;  // frames only frame: place on the window
+                top += layout[owner].top;
+            }
+        }
+        std::wstring caption;
+        if (spec.caption) {
+            caption = Widen(spec.caption);
+        } else if (spec.kind == ControlKind::OptionButton) {
+            const int method = spec.containerIndex;
+            caption = Widen(ConnectionMethods()[static_cast<std::size_t>(method)]
+                                .speeds[static_cast<std::size_t>(spec.index)]
+                                .caption);
+        }
+        HFONT font = spec.font == ControlFont::SongTi9Bold ? boldFont_ : font_;
+        const wchar_t* cls = L"STATIC";
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0);
+        DWORD exStyle = 0;
+        switch (spec.kind) {
+            case ControlKind::CommandButton:
+                cls = L"BUTTON";
+                style |= BS_PUSHBUTTON | WS_TABSTOP;
+                break;
+            case ControlKind::OptionButton: {
+                cls = L"BUTTON";
+                style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
+                const bool method = std::strcmp(spec.name, "optInternetMethod") == 0;
+                if (spec.index == 0) style |= WS_GROUP;
+                methodGroupOpen = method;
+                // An option is as wide as its caption needs, up to its width.
+                HGDIOBJ old = SelectObject(dc, font);
+                SIZE size{};
+                GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+                SelectObject(dc, old);
+                width = std::min(width, static_cast<int>(size.cx + 24) * kTwipsPerPixel);
+                break;
+            }
+            case ControlKind::Frame:
+                cls = kFrameClass;
+                break;
+            case ControlKind::Label:
+                style |= SS_NOPREFIX;
+                break;
+            case ControlKind::PictureBox:
+                cls = kPanelClass;
+                exStyle |= WS_EX_CONTROLPARENT;
+                break;
+            case ControlKind::ProgressBar:
+                cls = PROGRESS_CLASSW;
+                break;
+            case ControlKind::Image:
+                continue;  // drawn by the window itself, like the banner
+        }
+        if (methodGroupOpen && std::strcmp(spec.name, "optInternetMethod") != 0) {
+            style |= WS_GROUP;  // ends the method options' group
+            methodGroupOpen = false;
+        }
+        HWND control = CreateWindowExW(
+            exStyle, cls, caption.c_str(), style, Px(left), Px(top), Px(width), Px(spec.height),
+            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(row))),
+            instance_, nullptr);
+        controls_[row] = control;
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (!spec.enabled) EnableWindow(control, FALSE);
+
+        const std::string name = spec.name;
+        if (name == "lblOptimizeStatus") lblOptimizeStatus_.Attach(control, spec.visible);
+        if (name == "lblNext1") lblNext1_.Attach(control, spec.visible);
+        if (name == "Label1") label1_.Attach(control, spec.visible);
+        if (name == "Label2") label2_.Attach(control, spec.visible);
+        if (name == "cmdRestore") cmdRestore_.Attach(control);
+        if (name == "picInternetSpeed") {
+            panels_[static_cast<std::size_t>(spec.index)].Attach(control, spec.visible);
+        }
+        if (name == "pgbOptimize") {
+            pgbOptimize_.Attach(control);
+            SendMessageW(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        }
+        // Option 0 of every speed panel starts selected; no method does.
+        if (spec.kind == ControlKind::OptionButton && spec.container && spec.index == 0) {
+            SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+        }
+    }
+    ReleaseDC(hwnd_, dc);
+}
+
+void MainWindow::Show(int showCommand) {
+    RECT rc;
+    GetWindowRect(hwnd_, &rc);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    SetFocus(controls_[static_cast<std::size_t>(ControlId("cmdOptimize") - kFirstControlId)]);
+}
+
+void MainWindow::PumpEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop to see
+            return;
+        }
+        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    } else {
+        self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind through the system's code; the event is dropped.
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_TIMER:
+            if (!form_) return 0;
+            if (wParam == kOptimizeTimerId) form_->tmrOptimize_Timer();
+            if (wParam == kBlinkTimerId) form_->tmrBlink_Timer();
+            return 0;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return reinterpret_cast<LRESULT>(
+                OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_DESTROY:
+            KillTimer(hwnd_, kOptimizeTimerId);
+            KillTimer(hwnd_, kBlinkTimerId);
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+        default:
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void MainWindow::OnCommand(int id, int code) {
+    if (!form_ || code != BN_CLICKED) return;
+    const auto layout = Form1Layout();
+    const int row = id - kFirstControlId;
+    if (row < 0 || static_cast<std::size_t>(row) >= layout.size()) return;
+    const ControlSpec& spec = layout[static_cast<std::size_t>(row)];
+    const std::string name = spec.name;
+    if (name == "cmdOptimize") {
+        form_->cmdOptimize_Click();
+    } else if (name == "cmdRestore") {
+        form_->cmdRestore_Click();
+    } else if (name == "cmdAbout") {
+        OnAbout();
+    } else if (name == "optInternetMethod") {
+        form_->optInternetMethod_Click(static_cast<std::int16_t>(spec.index));
+    } else if (name.rfind("optInternetSpeed", 0) == 0) {
+        form_->optInternetSpeed_Click(spec.containerIndex + 1, static_cast<std::int16_t>(spec.index));
+    }
+}
+
+void MainWindow::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    // The banner at its own size in the top-left corner, the logo stretched
+    // to the image control's rectangle over it.
+    banner_.Draw(dc, 0, 0, 640, Px(kBannerHeightTwips));
+    for (const ControlSpec& spec : Form1Layout()) {
+        if (spec.kind == ControlKind::Image) {
+            logo_.Draw(dc, Px(spec.left), Px(spec.top), Px(spec.width), Px(spec.height));
+        }
+    }
+    EndPaint(hwnd_, &ps);
+}
+
+HBRUSH MainWindow::OnControlColor(HDC dc, HWND control) {
+    const int row = GetDlgCtrlID(control) - kFirstControlId;
+    const auto layout = Form1Layout();
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    if (row >= 0 && static_cast<std::size_t>(row) < layout.size()) {
+        const ControlSpec& spec = layout[static_cast<std::size_t>(row)];
+        if (spec.maroonBack) return maroonBrush_;
+        if (spec.maroonText) SetTextColor(dc, kMaroon);
+    }
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void MainWindow::OnAbout() {
+    const ProductInfo& v = product_;
+    const int answer = MessageBoxW(hwnd_, Widen(AboutText(v.major, v.minor, v.revision)).c_str(),
+                                   Widen(kAboutTitle).c_str(), MB_OK | MB_ICONINFORMATION);
+    // An OK-only box answers OK also when closed with Esc or the close button.
+    if (answer == IDOK) {
+        ShellExecuteA(hwnd_, nullptr, kHomePage, nullptr, nullptr, SW_SHOWMAXIMIZED);
+    }
+}
+
+}  // namespace vornix

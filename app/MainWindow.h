@@ -1,0 +1,69 @@
+#pragma once
+// The program's one window: builds its controls from the layout table,
+// carries the banner and the logo, and forwards every event to the window's
+// logic (Form1). The window procedure lets no exception escape.
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "app/Picture.h"
+#include "app/ProductInfo.h"
+#include "app/Win32Controls.h"
+#include "engine/Form1.h"
+
+namespace vornix {
+
+class MainWindow {
+public:
+    static constexpr UINT_PTR kBlinkTimerId = 1;
+    static constexpr UINT_PTR kOptimizeTimerId = 2;
+
+    explicit MainWindow(HINSTANCE instance);
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+    ~MainWindow();
+
+    // Creates the window and its controls, hidden, and the logic over
+    // `services` (whose event pump this window supplies). False on failure.
+    bool Create(SystemServices services, ProductInfo product);
+    Form1& form() { return *form_; }
+    HWND hwnd() const { return hwnd_; }
+    // Centres the window on the screen, shows it and puts the focus on Optimize.
+    void Show(int showCommand);
+
+    // Dispatches every pending message, as the registry walk asks between entries.
+    void PumpEvents();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    void OnCommand(int id, int code);
+    void OnPaint();
+    HBRUSH OnControlColor(HDC dc, HWND control);
+    void OnAbout();
+
+    HINSTANCE instance_;
+    ProductInfo product_;
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT boldFont_ = nullptr;
+    HBRUSH maroonBrush_ = nullptr;
+    Picture banner_;
+    Picture logo_;
+    std::vector<HWND> controls_;  // by layout row
+
+    Win32Label lblOptimizeStatus_, lblNext1_, label1_, label2_;
+    Win32ProgressBar pgbOptimize_;
+    Win32Timer tmrOptimize_{kOptimizeTimerId, 50};
+    Win32Timer tmrBlink_{kBlinkTimerId, 500};
+    Win32Button cmdRestore_;
+    std::array<Win32Panel, 6> panels_;
+    Win32MessageBoxes boxes_;
+    std::unique_ptr<Form1> form_;
+};
+
+}  // namespace vornix

@@ -1,0 +1,26 @@
+#pragma once
+// A JPEG or GIF picture from the executable's resources, decoded by the
+// system's own picture loader (OleLoadPicture).
+#include <windows.h>
+#include <olectl.h>
+
+namespace vornix {
+
+class Picture {
+public:
+    Picture() = default;
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+    ~Picture();
+
+    // Loads RCDATA resource `id`; false when it is missing or not a picture.
+    bool Load(HINSTANCE instance, int id);
+    // Draws the whole picture into the rectangle, scaled to fit it.
+    void Draw(HDC dc, int x, int y, int width, int height) const;
+    bool loaded() const { return picture_ != nullptr; }
+
+private:
+    IPicture* picture_ = nullptr;
+};
+
+}  // namespace vornix

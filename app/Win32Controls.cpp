@@ -1,0 +1,46 @@
+#include "app/Win32Controls.h"
+
+#include <commctrl.h>
+
+#include "app/WideText.h"
+
+namespace vornix {
+
+void Win32Label::SetCaption(const std::string& text) {
+    caption_ = text;
+    SetWindowTextW(hwnd_, Widen(text).c_str());
+}
+
+void Win32Label::SetVisible(bool visible) {
+    visible_ = visible;
+    ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+
+void Win32ProgressBar::SetValue(double value) {
+    value_ = value;
+    SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+}
+
+void Win32Timer::SetEnabled(bool enabled) {
+    KillTimer(owner_, id_);
+    enabled_ = false;
+    if (!enabled) return;
+    if (SetTimer(owner_, id_, interval_, nullptr) == 0) {
+        MessageBoxW(owner_, L"无法启动计时器，请关闭其它程序后重试。", L"VornixInternetOptimizer",
+                    MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    enabled_ = true;
+}
+
+void Win32Panel::SetVisible(bool visible) {
+    visible_ = visible;
+    ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+
+int Win32MessageBoxes::Show(const std::string& prompt, int style, const std::string& title) {
+    return MessageBoxW(owner_, Widen(prompt).c_str(), Widen(title).c_str(),
+                       static_cast<UINT>(style));
+}
+
+}  // namespace vornix

@@ -1,0 +1,98 @@
+// Start-up: one instance only, no debugger, visual styles, then the window,
+// its install record and backup detection, and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/MXPTheme.h"
+#include "app/MainWindow.h"
+#include "app/ProductInfo.h"
+#include "app/Win32ManifestFiles.h"
+#include "system/win32/Win32CodePage.h"
+#include "system/win32/Win32RegistryApi.h"
+#include "system/win32/Win32ShutdownApi.h"
+#include "system/win32/Win32VersionSource.h"
+
+namespace {
+
+// Owns the single-instance mutex for the life of the program.
+class InstanceMutex {
+public:
+    explicit InstanceMutex(const wchar_t* name) : h_(CreateMutexW(nullptr, FALSE, name)) {
+        alreadyRunning_ = h_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    InstanceMutex(const InstanceMutex&) = delete;
+    InstanceMutex& operator=(const InstanceMutex&) = delete;
+    ~InstanceMutex() {
+        if (h_) CloseHandle(h_);
+    }
+    bool alreadyRunning() const { return alreadyRunning_; }
+
+private:
+    HANDLE h_;
+    bool alreadyRunning_ = false;
+};
+
+// COM for the picture loader, for the life of the program.
+class ComScope {
+public:
+    ComScope() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    ~ComScope() {
+        if (ok_) CoUninitialize();
+    }
+
+private:
+    bool ok_;
+};
+
+int Run(HINSTANCE instance, int showCommand) {
+    using namespace vornix;
+    // Initialize: a second start ends silently, as does a start under a debugger.
+    InstanceMutex mutex(L"VornixInternetOptimizer.SingleInstance");
+    if (mutex.alreadyRunning()) return 0;
+    if (IsDebuggerPresent()) return 0;
+
+    const ProductInfo product = ReadProductInfo();
+    const ExecutablePath exe = ReadExecutablePath();
+    Win32CodePage codePage;
+    Win32VersionSource version;
+    Win32ManifestFiles files;
+    InitVisualStyles(exe.baseName + ".exe",
+                     MXPThemeServices{files, version, codePage, [] { InitCommonControls(); },
+                                      exe.folder, product.productName, sizeof(void*) == 8});
+
+    ComScope com;
+    Win32RegistryApi registry;
+    Win32ShutdownApi shutdown;
+    MainWindow window(instance);
+    if (!window.Create(SystemServices{registry, codePage, version, shutdown, {},
+                                      product.productName},
+                       product)) {
+        MessageBoxW(nullptr, L"无法创建程序窗口。", L"VornixInternetOptimizer",
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    // Load: the install record and the backup check, before the window shows.
+    window.form().Form_Load(exe.folder, exe.baseName);
+    window.Show(showCommand);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (window.hwnd() && IsDialogMessageW(window.hwnd(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    try {
+        return Run(instance, showCommand);
+    } catch (...) {
+        return 1;
+    }
+}

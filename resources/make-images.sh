@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Regenerates the Vornix Internet Optimizer image assets in this directory
+# (or in the directory given as the first argument):
+#   banner.jpg  640x96 top banner of the main window (baseline JPEG)
+#   logo.gif    256x256 emblem, shown scaled to 41x41 at (16,24) over the banner
+#   app.ico     application icon (256, 48, 32, 16; 32-bit with alpha)
+#
+# Needs only ImageMagick 6 (`convert`) and the DejaVu Sans and
+# WenQuanYi Micro Hei fonts. Everything is drawn from primitives, no input
+# files are read, and the output is the same on every run.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+out="${1:-$here}"
+
+command -v convert >/dev/null || { echo "ImageMagick 'convert' not found" >&2; exit 1; }
+
+find_font() {
+    # $1 = fontconfig pattern, $2 = file name that must match
+    local file
+    file="$(fc-match -f '%{file}' "$1" 2>/dev/null || true)"
+    if [[ -z "$file" || "$(basename "$file")" != "$2" ]]; then
+        echo "font '$1' ($2) not installed" >&2
+        exit 1
+    fi
+    printf '%s' "$file"
+}
+font_bold="$(find_font 'DejaVu Sans:bold' DejaVuSans-Bold.ttf)"
+font_cjk="$(find_font 'WenQuanYi Micro Hei' wqy-microhei.ttc)"
+
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+
+# Palette shared by banner and emblem.
+navy='#0a2a5e'      # banner left edge, logo background
+teal='#0f8b98'      # banner right edge
+cyan_hi='#3fd0dc'   # emblem top
+blue_lo='#0d3f91'   # emblem bottom
+bolt_hi='#ffe27a'
+bolt_lo='#ffab1f'
+
+# ---------------------------------------------------------------- emblem ----
+# Drawn at 1024x1024 and scaled down, so edges are smooth at every size.
+S=1024
+convert -size ${S}x${S} gradient:"${cyan_hi}-${blue_lo}" \
+    \( -size ${S}x${S} xc:black -fill white -draw "circle 512,512 512,24" \) \
+    -alpha off -compose CopyOpacity -composite \
+    "$tmp/disc.png"
+
+# Globe lines (light, semi-transparent); clipped to the disc when composited.
+convert -size ${S}x${S} xc:none -fill none -stroke 'rgba(255,255,255,0.30)' -strokewidth 26 \
+    -draw "ellipse 512,512 210,470 0,360" \
+    -draw "ellipse 512,512 380,470 0,360" \
+    -draw "line 512,40 512,984" \
+    -draw "line 40,512 984,512" \
+    -draw "line 40,272 984,272" \
+    -draw "line 40,752 984,752" \
+    "$tmp/grid.png"
+
+# Lightning bolt.
+bolt="600,96 318,566 498,566 410,936 716,432 536,432 712,96"
+convert -size ${S}x${S} xc:black -fill white -draw "polygon $bolt" "$tmp/bolt_mask.png"
+convert -size ${S}x${S} gradient:"${bolt_hi}-${bolt_lo}" \
+    "$tmp/bolt_mask.png" -alpha off -compose CopyOpacity -composite \
+    "$tmp/bolt.png"
+convert -size ${S}x${S} xc:'#001030' \
+    \( "$tmp/bolt_mask.png" -evaluate multiply 0.55 -blur 0x18 -roll +14+22 \) \
+    -alpha off -compose CopyOpacity -composite "$tmp/bolt_shadow.png"
+
+convert "$tmp/disc.png" \
+    \( "$tmp/grid.png" \) -compose SrcAtop -composite \
+    \( "$tmp/bolt_shadow.png" \) -compose SrcAtop -composite \
+    -compose Over \
+    -fill none -stroke 'rgba(255,255,255,0.90)' -strokewidth 30 -draw "circle 512,512 512,60" \
+    "$tmp/bolt.png" -composite \
+    "$tmp/emblem.png"
+
+# ---------------------------------------------------------------- logo.gif --
+convert -size 256x256 xc:"$navy" \
+    \( "$tmp/emblem.png" -filter Lanczos -resize 244x244 \) -gravity center -compose Over -composite \
+    -strip -colors 255 +dither -type Palette "$out/logo.gif"
+
+# ---------------------------------------------------------------- app.ico ---
+convert "$tmp/emblem.png" -filter Lanczos -resize 256x256 -depth 8 -strip \
+    -define icon:auto-resize=256,48,32,16 "$out/app.ico"
+
+# ---------------------------------------------------------------- banner ----
+W=640; H=96; FLAT=90
+convert \
+    \( -size ${FLAT}x${H} xc:"$navy" \) \
+    \( -size ${H}x$((W - FLAT)) gradient:"${navy}-${teal}" -rotate -90 \) \
+    +append "$tmp/bg.png"
+
+# Faint network: links and nodes on the right, clear of the title.
+nodes=(
+    "468,16" "512,62" "560,24" "604,58" "548,86" "632,14" "588,4" "492,92" "640,88"
+)
+links=(
+    "0 1" "0 2" "1 2" "1 3" "2 3" "1 4" "3 4" "2 6" "6 5" "3 5" "4 7" "1 7" "3 8" "4 8"
+)
+net=()
+for l in "${links[@]}"; do
+    read -r i j <<<"$l"
+    net+=(-draw "line ${nodes[$i]} ${nodes[$j]}")
+done
+dots=()
+for n in "${nodes[@]}"; do
+    IFS=, read -r x y <<<"$n"
+    dots+=(-draw "circle $x,$y $((x + 3)),$y")
+done
+
+# Signal rings spreading from one node of the network.
+arcs=()
+cx=604; cy=58
+for r in 22 44 66 88 110; do
+    arcs+=(-draw "circle $cx,$cy $((cx + r)),$cy")
+done
+
+convert "$tmp/bg.png" \
+    -fill none -stroke 'rgba(255,255,255,0.07)' -strokewidth 2 "${arcs[@]}" \
+    -stroke 'rgba(170,235,245,0.22)' -strokewidth 1 "${net[@]}" \
+    -stroke none -fill 'rgba(200,245,250,0.55)' "${dots[@]}" \
+    \( -size ${W}x22 gradient:'rgba(255,255,255,0.10)-rgba(255,255,255,0)' \) \
+    -gravity north -compose Over -composite \
+    \( -size ${W}x26 gradient:'rgba(0,0,0,0)-rgba(0,8,30,0.22)' \) \
+    -gravity south -compose Over -composite \
+    "$tmp/deco.png"
+
+title='Vornix Internet Optimizer'
+tagline='提升您的网速，远远超过以前！'
+TX=80
+
+convert "$tmp/deco.png" \
+    -font "$font_bold" -pointsize 25 \
+    -fill 'rgba(0,10,40,0.45)' -annotate +$((TX + 1))+$((44 + 2)) "$title" \
+    -fill white -annotate +${TX}+44 "$title" \
+    -font "$font_cjk" -pointsize 15 \
+    -fill '#bfeef4' -annotate +${TX}+72 "$tagline" \
+    \( -size ${W}x2 gradient:"${navy}-#39c6d3" \) -gravity south -compose Over -composite \
+    -colorspace sRGB -strip -interlace none -sampling-factor 1x1 -quality 90 \
+    "$out/banner.jpg"

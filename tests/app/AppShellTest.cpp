@@ -1,0 +1,156 @@
+// The window shell's portable pieces: the manifest written for the themed
+// look, the About text, and the layout table.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "app/AboutText.h"
+#include "app/Form1Layout.h"
+#include "app/MXPTheme.h"
+#include "profiles/ConnectionProfiles.h"
+#include "support/RegistryBackends.h"
+
+namespace vornix::test {
+namespace {
+
+class FakeFiles final : public ManifestFiles {
+public:
+    bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+    bool WriteComplete(const std::string& path, const std::string& bytes,
+                       std::uint32_t attributes) override {
+        if (readOnlyFolder) return false;
+        files[path] = {bytes, attributes};
+        return true;
+    }
+    struct File {
+        std::string bytes;
+        std::uint32_t attributes;
+    };
+    std::map<std::string, File> files;
+    bool readOnlyFolder = false;
+};
+
+struct ThemeRun {
+    FakeFiles files;
+    SettableVersionSource version;
+    int commonControls = 0;
+    void Start(const std::string& folder = "C:\\Program Files\\Vornix", bool is64 = false) {
+        InitVisualStyles("VornixInternetOptimizer.exe",
+                         {files, version, TestCodePage(), [this] { ++commonControls; }, folder,
+                          "Vornix Internet Optimizer", is64});
+    }
+};
+
+TEST(MXPTheme, ManifestHasItsTwentyTwoLinesAndTheBuildsArchitecture) {
+    const std::string text = ManifestText("Vornix Internet Optimizer", false);
+    std::size_t lines = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
+        ++lines;
+    }
+    EXPECT_EQ(22u, lines);
+    EXPECT_EQ(0u, text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n", 0));
+    EXPECT_NE(std::string::npos,
+              text.find("\r\n<assemblyIdentity\r\nversion=\"1.0.0.0\"\r\nprocessorArchitecture=\"X86\"\r\n"
+                        "name=\"Microsoft.VisualBasic6.IDE\"\r\ntype=\"win32\"\r\n/>\r\n"
+                        "<description>Vornix Internet Optimizer</description>\r\n"));
+    EXPECT_NE(std::string::npos, text.find("publicKeyToken=\"6595b64144ccf1df\"\r\nlanguage=\"*\"\r\n"));
+    EXPECT_EQ("</assembly>\r\n", text.substr(text.size() - 13));
+    EXPECT_EQ(std::string::npos, text.find("amd64"));
+    const std::string x64 = ManifestText("Vornix Internet Optimizer", true);
+    EXPECT_EQ(std::string::npos, x64.find("X86"));
+    EXPECT_EQ(2u, [&] {
+        std::size_t n = 0;
+        for (auto at = x64.find("processorArchitecture=\"amd64\""); at != std::string::npos;
+             at = x64.find("processorArchitecture=\"amd64\"", at + 1)) {
+            ++n;
+        }
+        return n;
+    }());
+}
+
+TEST(MXPTheme, WritesOnlyOnNt5AndNeverOverAnExistingFile) {
+    struct Case {
+        std::uint32_t platform, major, minor;
+        bool writes;
+    } cases[] = {{2, 5, 1, true},  {2, 5, 0, true},  {2, 5, 2, true}, {1, 4, 10, false},
+                 {2, 4, 0, false}, {2, 6, 0, false}, {2, 10, 0, false}};
+    for (const Case& c : cases) {
+        ThemeRun run;
+        run.version.Set(c.platform, c.major, c.minor);
+        run.Start();
+        EXPECT_EQ(c.writes ? 1u : 0u, run.files.files.size()) << c.major << "." << c.minor;
+        EXPECT_EQ(1, run.commonControls);
+    }
+    ThemeRun xp;
+    xp.Start("C:\\", true);
+    const std::string path = "C:\\\\VornixInternetOptimizer.exe.manifest";
+    ASSERT_EQ(1u, xp.files.files.count(path)) << "a drive root gives two backslashes";
+    EXPECT_EQ(7u, xp.files.files[path].attributes);
+    EXPECT_EQ(ManifestText("Vornix Internet Optimizer", true), xp.files.files[path].bytes);
+    xp.files.files[path].bytes = "mine";
+    xp.Start("C:\\", true);
+    EXPECT_EQ("mine", xp.files.files[path].bytes);
+    EXPECT_EQ(2, xp.commonControls);
+
+    ThemeRun failing;
+    failing.version.SetFailing();
+    failing.Start();
+    EXPECT_TRUE(failing.files.files.empty());
+    ThemeRun readOnly;
+    readOnly.files.readOnlyFolder = true;
+    readOnly.Start();
+    EXPECT_EQ(1, readOnly.commonControls);
+}
+
+TEST(AboutText, NumbersLoseTheirLeadingZeros) {
+    EXPECT_EQ("Vornix Internet Optimizer v1.0.2\r\n\r\n软件开发：Vornix 开发组，2026年。\r\n"
+              " 软件汉化：Vornix 本地化组",
+              AboutText(1, 0, 2));
+    EXPECT_EQ(0u, std::string(kHomePage).find("https://www.example.com/"));
+}
+
+TEST(Form1Layout, MatchesTheFormsArrangement) {
+    const auto layout = Form1Layout();
+    std::map<std::string, const ControlSpec*> single;
+    std::map<int, int> speedOptions;  // panel -> options
+    std::set<int> ids;
+    for (const ControlSpec& c : layout) {
+        if (c.index < 0) single[c.name] = &c;
+        if (c.container && std::string(c.container) == "picInternetSpeed") {
+            ++speedOptions[c.containerIndex];
+            EXPECT_EQ(std::string("optInternetSpeed") + std::to_string(c.containerIndex + 1), c.name);
+        }
+        ids.insert(ControlId(c.name, c.index));
+    }
+    EXPECT_EQ(layout.size(), ids.size()) << "every control has its own id";
+    const auto methods = ConnectionMethods();
+    for (int m = 0; m < 6; ++m) {
+        EXPECT_EQ(static_cast<int>(methods[static_cast<std::size_t>(m)].speeds.size()), speedOptions[m]);
+    }
+    // The blinking border is the method frame grown by 120 twips all round.
+    const ControlSpec& frame = *single["fraInternetMethod"];
+    const ControlSpec& border = *single["Label1"];
+    EXPECT_EQ(frame.left - 120, border.left);
+    EXPECT_EQ(frame.top - 120, border.top);
+    EXPECT_EQ(frame.width + 240, border.width);
+    EXPECT_EQ(frame.height + 240, border.height);
+    EXPECT_TRUE(border.maroonBack);
+    EXPECT_FALSE(border.visible);
+    EXPECT_FALSE(single["cmdRestore"]->enabled);
+    EXPECT_FALSE(single["lblNext1"]->visible);
+    // Focus order: Optimize, the methods, the speed panels, About, Restore.
+    EXPECT_STREQ("cmdOptimize", layout[0].name);
+    EXPECT_LT(ControlId("optInternetSpeed6", 2), ControlId("cmdAbout"));
+    EXPECT_LT(ControlId("cmdAbout"), ControlId("cmdRestore"));
+    EXPECT_LT(ControlId("optInternetMethod", 5), ControlId("optInternetSpeed1", 0));
+    // Panel 1 puts its sixth option at the top of a second column.
+    const ControlSpec& sixth = layout[static_cast<std::size_t>(ControlId("optInternetSpeed2", 5) - kFirstControlId)];
+    EXPECT_EQ(1680, sixth.left);
+    EXPECT_EQ(120, sixth.top);
+    EXPECT_EQ(9495 / 15, 633);
+}
+
+}  // namespace
+}  // namespace vornix::test
