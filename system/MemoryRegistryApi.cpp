@@ -9,6 +9,10 @@ namespace {
 
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
+// A name with a NUL inside would be cut short by the platform and address
+// another key; such names are refused, as the Win32 backend refuses them.
+bool HasEmbeddedNul(const std::string& text) { return text.find('\0') != std::string::npos; }
+
 // Upper-cases ASCII letters, leaving each double-byte character whole.
 std::string FoldCase(const std::string& text) {
     std::string folded = text;
@@ -129,6 +133,7 @@ RegKeyHandle MemoryRegistryApi::NewHandle(NodePtr node) {
 long MemoryRegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
     const NodePtr from = Resolve(root);
     if (long e = Fail(Op::Open, from, path, {})) return e;
+    if (HasEmbeddedNul(path)) return kErrorInvalidParameter;
     if (!from) return kErrorInvalidHandle;
     if (from->deleted) return kErrorKeyDeleted;
     NodePtr node = Find(from, path);
@@ -140,6 +145,7 @@ long MemoryRegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegK
 long MemoryRegistryApi::CreateKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
     const NodePtr from = Resolve(root);
     if (long e = Fail(Op::Create, from, path, {})) return e;
+    if (HasEmbeddedNul(path)) return kErrorInvalidParameter;
     if (!from) return kErrorInvalidHandle;
     if (from->deleted) return kErrorKeyDeleted;
     NodePtr node = from;
@@ -164,6 +170,7 @@ long MemoryRegistryApi::QueryValue(RegKeyHandle key, const std::string& name, st
                                    std::uint8_t* data, std::uint32_t* size) {
     const NodePtr node = Resolve(key);
     if (long e = Fail(Op::Query, node, {}, name)) return e;
+    if (HasEmbeddedNul(name)) return kErrorInvalidParameter;
     if (!node) return kErrorInvalidHandle;
     if (node->deleted) return kErrorKeyDeleted;
     const Node::Value* value = node->FindValue(name);
@@ -185,6 +192,7 @@ long MemoryRegistryApi::SetValue(RegKeyHandle key, const std::string& name, std:
                                  const std::uint8_t* data, std::uint32_t size) {
     const NodePtr node = Resolve(key);
     if (long e = Fail(Op::Set, node, {}, name)) return e;
+    if (HasEmbeddedNul(name)) return kErrorInvalidParameter;
     if (!node) return kErrorInvalidHandle;
     if (node->deleted) return kErrorKeyDeleted;
     Node::Value* value = node->FindValue(name);
@@ -236,6 +244,8 @@ long MemoryRegistryApi::EnumValue(RegKeyHandle key, std::uint32_t index, char* n
 long MemoryRegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
     const NodePtr from = Resolve(root);
     if (long e = Fail(Op::DeleteKey, from, path, {})) return e;
+    // An empty path would name the root key itself.
+    if (path.empty() || HasEmbeddedNul(path)) return kErrorInvalidParameter;
     if (!from) return kErrorInvalidHandle;
     if (from->deleted) return kErrorKeyDeleted;
     const NodePtr node = Find(from, path);
@@ -252,6 +262,7 @@ long MemoryRegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
 long MemoryRegistryApi::DeleteValue(RegKeyHandle key, const std::string& name) {
     const NodePtr node = Resolve(key);
     if (long e = Fail(Op::DeleteValue, node, {}, name)) return e;
+    if (HasEmbeddedNul(name)) return kErrorInvalidParameter;
     if (!node) return kErrorInvalidHandle;
     if (node->deleted) return kErrorKeyDeleted;
     const std::string folded = FoldCase(name);

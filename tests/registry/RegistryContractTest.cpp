@@ -188,6 +188,8 @@ TEST_P(RegistryContract, PlatformCallsGiveExactCodesAndLeaveOutputsAlone) {
     ASSERT_EQ(kErrorSuccess, api().CreateKey(RootHandle(HKLM), Path("c\\d"), &key));
     const std::uint8_t word[4] = {0x34, 0x12, 0, 0};
     ASSERT_EQ(kErrorSuccess, api().SetValue(key, "W", kRegDword, word, 4));
+    EXPECT_EQ(kErrorInvalidParameter,
+              api().SetValue(key, std::string("W\0x", 3), kRegDword, word, 4));
 
     std::uint8_t data[8];
     std::memset(data, 0xAB, sizeof data);
@@ -212,6 +214,9 @@ TEST_P(RegistryContract, PlatformCallsGiveExactCodesAndLeaveOutputsAlone) {
     EXPECT_EQ(kErrorFileNotFound, api().DeleteValue(key, "W"));
     EXPECT_EQ(kErrorSuccess, api().CloseKey(key));
 
+    EXPECT_EQ(kErrorInvalidParameter, api().DeleteKey(RootHandle(HKLM), ""));
+    EXPECT_EQ(kErrorInvalidParameter,
+              api().CreateKey(RootHandle(HKLM), Path("c") + std::string(1, '\0') + "x", &key));
     EXPECT_EQ(kErrorAccessDenied, api().DeleteKey(RootHandle(HKLM), Path("c")));
     EXPECT_EQ(kErrorSuccess, api().DeleteKey(RootHandle(HKLM), Path("c\\d")));
     EXPECT_EQ(kErrorFileNotFound, api().DeleteKey(RootHandle(HKLM), Path("c\\d")));
