@@ -2,13 +2,7 @@
 
 #include <climits>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 namespace vornix {
 

@@ -1,12 +1,6 @@
 #include "system/win32/Win32RegistryApi.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 #include <utility>
 

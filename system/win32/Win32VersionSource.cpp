@@ -3,13 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 namespace vornix {
 

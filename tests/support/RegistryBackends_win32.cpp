@@ -7,13 +7,7 @@
 #include "system/win32/Win32CodePage.h"
 #include "system/win32/Win32RegistryApi.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 namespace vornix::test {
 
