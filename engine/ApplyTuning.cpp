@@ -2,7 +2,6 @@
 // family reads. Every value is read back; the result says whether the
 // registry now holds all of them.
 #include <string>
-#include <vector>
 
 #include "engine/Form1.h"
 #include "engine/RegistryNumbers.h"
@@ -28,13 +27,12 @@ bool Form1::ApplyTuning() {
         // The count is taken once; interfaces that come or go meanwhile do
         // not change it.
         const std::int32_t n = reg.SubKeyCount(kHkeyLocalMachine, kInterfacesKey);
-        std::vector<std::string> names;
         for (std::int32_t i = 1; i <= n; ++i) {
-            names.push_back(reg.SubKeyName(kHkeyLocalMachine, kInterfacesKey, i));
+            const std::string name = reg.SubKeyName(kHkeyLocalMachine, kInterfacesKey, i);
             // A subkey that vanished meanwhile reads as empty: writing to
             // "Interfaces\" would land on the Interfaces key itself.
-            if (names.back().empty()) continue;
-            const std::string key = std::string(kInterfacesKey) + "\\" + names.back();
+            if (name.empty()) continue;
+            const std::string key = std::string(kInterfacesKey) + "\\" + name;
             for (const auto& v : kNtInterfaceValues) {
                 written = WriteNumber(reg, Family::NT, key, v.name, tuning_.*v.member) && written;
             }
