@@ -4,7 +4,11 @@ namespace vornix {
 
 std::string ToNumberText(std::int32_t value) {
     const std::int64_t wide = value;
-    return (wide < 0 ? "-" : " ") + std::to_string(wide < 0 ? -wide : wide);
+    // Built by appending: GCC 12 at -O2 reports a false -Wrestrict for
+    // `"-" + std::string&&`, which -Werror turns into a failed build.
+    std::string text(1, wide < 0 ? '-' : ' ');
+    text += std::to_string(wide < 0 ? -wide : wide);
+    return text;
 }
 
 std::optional<std::int32_t> ParseNumberText(std::string_view text) {

@@ -6,10 +6,14 @@ namespace vornix {
 
 NumberRead ReadNumber(Registry& reg, Family family, const std::string& key,
                       const std::string& name) {
-    const std::int32_t type = reg.ReadRegType(kHkeyLocalMachine, key, name);
+    std::uint32_t size = 0;
+    const std::int32_t type = reg.ReadRegType(kHkeyLocalMachine, key, name, &size);
     if (type == Registry::kValueAbsent) return {NumberRead::Absent, 0};
     if (family == Family::NT) {
-        if (type != static_cast<std::int32_t>(kRegDword)) return {NumberRead::NotNumber, 0};
+        // A DWORD of any other size than 4 bytes holds no proper number.
+        if (type != static_cast<std::int32_t>(kRegDword) || size != 4) {
+            return {NumberRead::NotNumber, 0};
+        }
         return {NumberRead::Number, reg.ReadRegWord(kHkeyLocalMachine, key, name)};
     }
     if (type != static_cast<std::int32_t>(kRegSz)) return {NumberRead::NotNumber, 0};

@@ -81,10 +81,21 @@ bool Form1::RestoreSettings() {
             changes.push_back({v.key, v.name, saved.value});
         }
     } else {
-        auto load = [&](const char* name, TuningMember member) {
-            if (!absent.count(name)) {
-                tuning_.*member = reg.ReadRegWord(kHkeyLocalMachine, familyKey, name);
+        // A store that records absence holds a DWORD for every value it does
+        // not list as absent; anything else there means the store was
+        // damaged, and nothing is written from it.
+        bool intact = true;
+        auto saved = [&](const std::string& key, const char* name) {
+            if (recordsAbsence && intact &&
+                reg.ReadRegType(kHkeyLocalMachine, key, name) != static_cast<std::int32_t>(kRegDword)) {
+                intact = false;
+                lastFailure_ = std::string(text::kReasonNotNumber) + "HKEY_LOCAL_MACHINE\\" + key +
+                               "\\" + name;
             }
+            return reg.ReadRegWord(kHkeyLocalMachine, key, name);
+        };
+        auto load = [&](const char* name, TuningMember member) {
+            if (!absent.count(name)) tuning_.*member = saved(familyKey, name);
         };
         load("MTU", &TuningSet::lngMTU);
         for (const auto& v : kNtParameterValues) load(v.name, v.member);
@@ -111,8 +122,7 @@ bool Form1::RestoreSettings() {
                 if (absentHere.count(v.name)) {
                     changes.push_back({key, v.name, std::nullopt});
                 } else {
-                    changes.push_back(
-                        {key, v.name, reg.ReadRegWord(kHkeyLocalMachine, recordKey, v.name)});
+                    changes.push_back({key, v.name, saved(recordKey, v.name)});
                 }
             }
         }
@@ -123,6 +133,7 @@ bool Form1::RestoreSettings() {
                 changes.push_back({v.key, v.name, tuning_.*v.member});
             }
         }
+        if (!intact) return false;
     }
 
     bool restored = true;

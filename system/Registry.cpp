@@ -1,6 +1,8 @@
 #include "system/Registry.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -149,30 +151,88 @@ bool Registry::FetchEntry(RegKeyHandle key, Walk walk, std::uint32_t position, E
     return true;
 }
 
-std::int32_t Registry::CountEntries(std::int32_t hKey, const std::string& StrPath, Walk walk) {
-    OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return 0;
-    std::int32_t count = 0;
-    Entry entry;
-    while (FetchEntry(key.get(), walk, static_cast<std::uint32_t>(count), entry)) {
-        ++count;
-        PumpEvents();
+std::optional<std::uint32_t> Registry::DirectCount(RegKeyHandle key, Walk walk) {
+    // The key's information gives name lengths in UTF-16 code units and data
+    // lengths as stored, with string data in UTF-16. No ANSI code page takes
+    // more than 3 bytes for one UTF-16 code unit (UTF-8 takes 3 for a BMP
+    // character and 4 for a surrogate pair), so a name of at most 84 units
+    // fits the name buffer with its NUL, and stored data of at most 2666
+    // bytes fits the data buffer in its ANSI form. Longer ones may fit too,
+    // but only fetching them tells: those keys are walked.
+    constexpr std::uint32_t kMaxAnsiBytesPerUnit = 3;
+    constexpr std::uint32_t kSafeNameUnits = (kNameBufferSize - 1) / kMaxAnsiBytesPerUnit;
+    constexpr std::uint32_t kSafeDataBytes = kDataBufferSize * 2 / kMaxAnsiBytesPerUnit;
+    std::uint32_t subKeys = 0, maxSubKeyName = 0, values = 0, maxValueName = 0, maxData = 0;
+    if (api_.QueryInfoKey(key, &subKeys, &maxSubKeyName, &values, &maxValueName, &maxData) !=
+        kErrorSuccess) {
+        return std::nullopt;
     }
+    if (walk == Walk::Keys) {
+        if (maxSubKeyName > kSafeNameUnits) return std::nullopt;
+        return subKeys;
+    }
+    if (maxValueName > kSafeNameUnits || maxData > kSafeDataBytes) return std::nullopt;
+    return values;
+}
+
+// Events and the direct path: the walk runs the pump after every entry it
+// fetches, so a caller walking n entries one position at a time saw about
+// n*n/2 pumps. On the direct path a call does a fixed amount of registry
+// work, so one pump per call keeps the window as responsive as the walk did
+// (never more than a few registry calls between two pumps) without the
+// quadratic number of pumps. A call pumps exactly when the walk would have
+// pumped at least once: a count when there is at least one entry, a lookup
+// of Index >= 2 when there is at least one entry before it. The pump runs
+// after the key is closed, so a handler it dispatches finds no key of ours
+// open.
+std::int32_t Registry::CountEntries(std::int32_t hKey, const std::string& StrPath, Walk walk) {
+    std::int32_t count = 0;
+    {
+        OpenKey key(api_);
+        if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return 0;
+        if (const auto direct = DirectCount(key.get(), walk)) {
+            count = static_cast<std::int32_t>(
+                std::min<std::uint32_t>(*direct, std::numeric_limits<std::int32_t>::max()));
+        } else {
+            Entry entry;
+            while (FetchEntry(key.get(), walk, static_cast<std::uint32_t>(count), entry)) {
+                ++count;
+                PumpEvents();
+            }
+            return count;
+        }
+    }
+    if (count > 0) PumpEvents();
     return count;
 }
 
 bool Registry::FindEntry(std::int32_t hKey, const std::string& StrPath, Walk walk,
                          std::int32_t Index, Entry& entry) {
     if (Index <= 0) return false;
-    OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return false;
-    // Walk from the first entry: an entry that cannot be fetched ends the
-    // walk, so everything after it reads as past the end.
-    for (std::int32_t i = 1;; ++i) {
-        if (!FetchEntry(key.get(), walk, static_cast<std::uint32_t>(i - 1), entry)) return false;
-        if (i == Index) return true;
-        PumpEvents();
+    bool found = false;
+    bool pump = false;
+    {
+        OpenKey key(api_);
+        if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return false;
+        // The first entry costs one fetch on either path.
+        if (Index == 1) return FetchEntry(key.get(), walk, 0, entry);
+        const auto direct = DirectCount(key.get(), walk);
+        if (!direct) {
+            // Walk from the first entry: an entry that cannot be fetched ends
+            // the walk, so everything after it reads as past the end.
+            for (std::int32_t i = 1;; ++i) {
+                if (!FetchEntry(key.get(), walk, static_cast<std::uint32_t>(i - 1), entry)) {
+                    return false;
+                }
+                if (i == Index) return true;
+                PumpEvents();
+            }
+        }
+        found = FetchEntry(key.get(), walk, static_cast<std::uint32_t>(Index - 1), entry);
+        pump = *direct > 0;
     }
+    if (pump) PumpEvents();
+    return found;
 }
 
 std::int32_t Registry::SubKeyCount(std::int32_t hKey, const std::string& StrPath) {
@@ -210,15 +270,16 @@ std::string Registry::SubValueType(std::int32_t hKey, const std::string& StrPath
 }
 
 std::int32_t Registry::ReadRegType(std::int32_t hKey, const std::string& StrPath,
-                                   const std::string& strValue) {
+                                   const std::string& strValue, std::uint32_t* size) {
     OpenKey key(api_);
     if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return kValueAbsent;
     std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (api_.QueryValue(key.get(), codePage_.ToAnsi(strValue), &type, nullptr, &size) !=
+    std::uint32_t bytes = 0;
+    if (api_.QueryValue(key.get(), codePage_.ToAnsi(strValue), &type, nullptr, &bytes) !=
         kErrorSuccess) {
         return kValueAbsent;
     }
+    if (size) *size = bytes;
     return static_cast<std::int32_t>(type);
 }
 

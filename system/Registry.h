@@ -6,6 +6,7 @@
 //
 // Text is UTF-8 here and reaches the registry in the system's ANSI code page.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "system/AnsiCodePage.h"
@@ -42,6 +43,14 @@ public:
                      const std::string& strValueName, std::int32_t lData);
     void DeleteRegKey(std::int32_t hKey, const std::string& strKey);
     void DeleteRegValue(std::int32_t hKey, const std::string& StrPath, const std::string& strValue);
+    // Enumeration. Each result is what a walk from the first entry gives:
+    // an entry that cannot be fetched (see the buffer sizes above) ends the
+    // walk, and it and every later entry read as past the end. When the key's
+    // longest name (and, for values, longest data) shows that no entry can
+    // fail, the count comes from the key's information and entry Index is
+    // fetched directly, so each call costs a fixed number of registry calls
+    // however many entries the key has; otherwise the walk is made.
+    //
     // Number of subkeys before the first one that cannot be fetched; 0 when
     // the key cannot be opened.
     std::int32_t SubKeyCount(std::int32_t hKey, const std::string& StrPath);
@@ -56,9 +65,10 @@ public:
     // The registry type of a value, or kValueAbsent when the key or the value
     // does not exist. Lets the backup tell a value that was never there from
     // one that holds something other than a number.
+    // `size`, when given, receives the size of the value's data in bytes.
     static constexpr std::int32_t kValueAbsent = -1;
     std::int32_t ReadRegType(std::int32_t hKey, const std::string& StrPath,
-                             const std::string& strValue);
+                             const std::string& strValue, std::uint32_t* size = nullptr);
 
 private:
     enum class Walk { Keys, Values };
@@ -68,6 +78,9 @@ private:
     };
     // Fetches entry `position` (0-based) of an open key; false when it fails.
     bool FetchEntry(RegKeyHandle key, Walk walk, std::uint32_t position, Entry& entry);
+    // The key's entry count when no entry can fail its fetch; nullopt when
+    // that cannot be told, and only a walk gives the right answer.
+    std::optional<std::uint32_t> DirectCount(RegKeyHandle key, Walk walk);
     std::int32_t CountEntries(std::int32_t hKey, const std::string& StrPath, Walk walk);
     bool FindEntry(std::int32_t hKey, const std::string& StrPath, Walk walk, std::int32_t Index,
                    Entry& entry);
