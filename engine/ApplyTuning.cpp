@@ -2,6 +2,7 @@
 // family reads. Every value is read back; the result says whether the
 // registry now holds all of them.
 #include <string>
+#include <vector>
 
 #include "engine/Form1.h"
 #include "engine/RegistryNumbers.h"
@@ -9,6 +10,18 @@
 #include "engine/TcpipLocations.h"
 
 namespace vornix {
+namespace {
+
+std::vector<Registry::NewValue> Values(Family family, const TuningSet& tuning,
+                                       const TcpipValue* first, const TcpipValue* last) {
+    std::vector<Registry::NewValue> values;
+    for (const TcpipValue* v = first; v != last; ++v) {
+        values.push_back(NumberValue(family, v->name, tuning.*v->member));
+    }
+    return values;
+}
+
+}  // namespace
 
 bool Form1::ApplyTuning() {
     lastFailure_.clear();
@@ -20,26 +33,27 @@ bool Form1::ApplyTuning() {
     Registry& reg = objReg();
     bool written = true;
     if (platform == 1) {
-        for (const auto& v : kWin9xValues) {
-            written = WriteNumber(reg, Family::Win9x, v.key, v.name, tuning_.*v.member) && written;
+        for (const auto& [key, values] : GroupByKey(kWin9xValues.data(),
+                                                    kWin9xValues.data() + kWin9xValues.size())) {
+            written = reg.SaveRegValues(kHkeyLocalMachine, key,
+                                        Values(Family::Win9x, tuning_, values.front(),
+                                               values.front() + values.size())) &&
+                      written;
         }
     } else {
-        // The count is taken once; interfaces that come or go meanwhile do
-        // not change it.
-        const std::int32_t n = reg.SubKeyCount(kHkeyLocalMachine, kInterfacesKey);
-        for (std::int32_t i = 1; i <= n; ++i) {
-            const std::string name = reg.SubKeyName(kHkeyLocalMachine, kInterfacesKey, i);
-            // A subkey that vanished meanwhile reads as empty: writing to
-            // "Interfaces\" would land on the Interfaces key itself.
-            if (name.empty()) continue;
-            const std::string key = std::string(kInterfacesKey) + "\\" + name;
-            for (const auto& v : kNtInterfaceValues) {
-                written = WriteNumber(reg, Family::NT, key, v.name, tuning_.*v.member) && written;
-            }
+        // The interfaces are listed once; those that come or go meanwhile
+        // do not change the list.
+        const auto interfaceValues = Values(Family::NT, tuning_, kNtInterfaceValues.data(),
+                                            kNtInterfaceValues.data() + kNtInterfaceValues.size());
+        for (const std::string& name : reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey)) {
+            written = reg.SaveRegValues(kHkeyLocalMachine, std::string(kInterfacesKey) + "\\" + name,
+                                        interfaceValues) &&
+                      written;
         }
-        for (const auto& v : kNtParameterValues) {
-            written = WriteNumber(reg, Family::NT, v.key, v.name, tuning_.*v.member) && written;
-        }
+        written = reg.SaveRegValues(kHkeyLocalMachine, kTcpipParametersKey,
+                                    Values(Family::NT, tuning_, kNtParameterValues.data(),
+                                           kNtParameterValues.data() + kNtParameterValues.size())) &&
+                  written;
     }
     if (!written) lastFailure_ = text::kReasonWriteRefused;
     return written;

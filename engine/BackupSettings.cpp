@@ -1,7 +1,7 @@
 // Saves the machine's current TCP/IP values into the backup store, once,
-// before anything is changed. The flag is written last, and only after every
-// value has been read back from the store, so a flag of 1 always stands for
-// a complete backup.
+// before anything is changed. Every value of the store is read back as it is
+// written, and the flag is written last, so a flag of 1 always stands for a
+// complete backup.
 #include <string>
 #include <vector>
 
@@ -14,40 +14,63 @@
 namespace vornix {
 namespace {
 
+// A source value as found: a number, or absent (kept as 0 in the store's
+// plain value).
 struct Recorded {
     std::string name;
     std::int32_t value = 0;
     bool absent = false;
 };
 
-std::string JoinAbsent(const std::vector<Recorded>& values) {
-    std::string list;
-    for (const auto& v : values) {
-        if (!v.absent) continue;
-        if (!list.empty()) list += ",";
-        list += v.name;
-    }
-    return list;
-}
-
-// Writes a record: its values in order, then the list of absent ones.
-bool WriteRecord(Registry& reg, Family family, const std::string& key,
-                 const std::vector<Recorded>& values) {
-    reg.CreateRegKey(kHkeyLocalMachine, key);
-    bool stored = true;
-    for (const auto& v : values) stored = WriteNumber(reg, family, key, v.name, v.value) && stored;
-    return WriteText(reg, key, kAbsentValuesName, JoinAbsent(values)) && stored;
-}
-
 std::string NotNumberReason(const std::string& key, const std::string& name) {
     return std::string(text::kReasonNotNumber) + "HKEY_LOCAL_MACHINE\\" + key + "\\" + name;
+}
+
+// Reads `names` from `key`. A value that exists but holds no number stops
+// the backup: false, with the reason.
+bool ReadSources(Registry& reg, Family family, const std::string& key,
+                 const std::vector<std::string>& names, std::vector<Recorded>& out,
+                 std::string& failure) {
+    const std::vector<Registry::Value> values = reg.ReadRegValues(kHkeyLocalMachine, key, names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const NumberRead read = ToNumber(family, values[i]);
+        if (read.kind == NumberRead::NotNumber) {
+            failure = NotNumberReason(key, names[i]);
+            return false;
+        }
+        out.push_back({names[i], read.value, read.kind == NumberRead::Absent});
+    }
+    return true;
+}
+
+std::vector<std::string> NamesOf(const std::vector<const TcpipValue*>& values) {
+    std::vector<std::string> names;
+    for (const TcpipValue* v : values) names.push_back(v->name);
+    return names;
+}
+
+// The family key's values: the plain ones in order, then the list of those
+// that were absent and the mark that the list is there.
+std::vector<Registry::NewValue> FamilyValues(Family family, const std::vector<Recorded>& records) {
+    std::vector<Registry::NewValue> values;
+    std::vector<std::string> absent;
+    for (const Recorded& r : records) {
+        values.push_back(NumberValue(family, r.name, r.value));
+        if (r.absent) absent.push_back(r.name);
+    }
+    values.push_back(TextValue(kAbsentValuesName, JoinNames(absent)));
+    values.push_back(NumberValue(Family::NT, kBackupFormatName, kBackupFormatWithAbsence));
+    return values;
+}
+
+std::optional<std::int32_t> Present(const Recorded& r) {
+    return r.absent ? std::nullopt : std::optional<std::int32_t>(r.value);
 }
 
 }  // namespace
 
 bool Form1::BackupSettings() {
     lastFailure_.clear();
-    TuningSet work = tuning_;
     const std::int32_t platform = objOS().OperatingPlatform();
     if (platform == 0) {
         lastFailure_ = text::kReasonUnknownWindows;
@@ -55,82 +78,50 @@ bool Form1::BackupSettings() {
     }
     Registry& reg = objReg();
     const Family family = platform == 1 ? Family::Win9x : Family::NT;
-
-    // Reads one source value into the working copy. A value that does not
-    // exist is recorded as absent (and as 0); one that exists but holds no
-    // number stops the backup before anything is written.
-    bool readable = true;
-    auto read = [&](const std::string& key, const char* name, TuningMember member) {
-        Recorded r{name};
-        const NumberRead in = ReadNumber(reg, family, key, name);
-        if (in.kind == NumberRead::NotNumber) {
-            if (readable) lastFailure_ = NotNumberReason(key, name);
-            readable = false;
-        } else if (in.kind == NumberRead::Absent) {
-            r.absent = true;
-            if (member) work.*member = 0;
-        } else if (member) {
-            work.*member = r.value = in.value;
-        } else {
-            r.value = in.value;
-        }
-        return r;
-    };
-
     const std::string storeKey = ProductKey();
+    std::string familyKey;
     bool stored = true;
+
     if (family == Family::Win9x) {
-        std::vector<Recorded> values;
-        for (const auto& v : kWin9xValues) {
-            values.push_back(read(v.key, v.name, v.member));
-            if (!readable) return false;
+        std::vector<Recorded> records;
+        for (const auto& [key, values] : GroupByKey(kWin9xValues.data(),
+                                                    kWin9xValues.data() + kWin9xValues.size())) {
+            if (!ReadSources(reg, family, key, NamesOf(values), records, lastFailure_)) return false;
         }
-        const std::string familyKey = storeKey + kWin9xStoreKey;
-        stored = WriteRecord(reg, family, familyKey, values);
-        stored = WriteNumber(reg, Family::NT, familyKey, kBackupFormatName,
-                             kBackupFormatWithAbsence) && stored;
+        familyKey = storeKey + kWin9xStoreKey;
+        reg.CreateRegKey(kHkeyLocalMachine, familyKey);
+        stored = reg.SaveRegValues(kHkeyLocalMachine, familyKey, FamilyValues(family, records));
     } else {
         // Each interface's own MTU and window. The plain "MTU" of the store
         // keeps the last interface's, or the tuning set's when there is none.
-        struct Interface {
-            std::string name;
-            std::vector<Recorded> values;
-        };
-        std::vector<Interface> interfaces;
-        const std::int32_t n = reg.SubKeyCount(kHkeyLocalMachine, kInterfacesKey);
-        for (std::int32_t i = 1; i <= n; ++i) {
-            std::string name = reg.SubKeyName(kHkeyLocalMachine, kInterfacesKey, i);
-            if (!name.empty()) interfaces.push_back({std::move(name), {}});
-        }
-        Recorded mtu{"MTU", work.lngMTU};
-        for (auto& itf : interfaces) {
-            const std::string key = std::string(kInterfacesKey) + "\\" + itf.name;
-            for (const auto& v : kNtInterfaceValues) {
-                itf.values.push_back(read(key, v.name, nullptr));
-                if (!readable) return false;
+        const std::vector<std::string> interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
+        std::vector<Registry::NewValue> interfaceRecords;
+        Recorded mtu{"MTU", tuning_.lngMTU, false};
+        for (const std::string& name : interfaces) {
+            std::vector<Recorded> own;
+            if (!ReadSources(reg, family, std::string(kInterfacesKey) + "\\" + name,
+                             {"MTU", "TcpWindowSize"}, own, lastFailure_)) {
+                return false;
             }
-            mtu = itf.values[0];
-            work.lngMTU = mtu.value;
+            mtu = own[0];
+            interfaceRecords.push_back(
+                TextValue(name, FormatInterfaceRecord({Present(own[0]), Present(own[1])})));
         }
-        std::vector<Recorded> values{mtu};
-        for (const auto& v : kNtParameterValues) {
-            values.push_back(read(v.key, v.name, v.member));
-            if (!readable) return false;
+        std::vector<Recorded> records{mtu};
+        std::vector<std::string> names;
+        for (const auto& v : kNtParameterValues) names.push_back(v.name);
+        if (!ReadSources(reg, family, kTcpipParametersKey, names, records, lastFailure_)) {
+            return false;
         }
-        const std::string familyKey = storeKey + kNtStoreKey;
-        stored = WriteRecord(reg, family, familyKey, values);
-        for (const auto& itf : interfaces) {
-            stored = WriteRecord(reg, family, familyKey + kStoreInterfacesKey + "\\" + itf.name,
-                                 itf.values) && stored;
-        }
-        stored = WriteNumber(reg, family, familyKey, kBackupFormatName,
-                             kBackupFormatWithAbsence) && stored;
+        familyKey = storeKey + kNtStoreKey;
+        reg.CreateRegKey(kHkeyLocalMachine, familyKey);
+        stored = reg.SaveRegValues(kHkeyLocalMachine, familyKey, FamilyValues(family, records));
+        stored = reg.SaveRegValues(kHkeyLocalMachine, familyKey + kStoreInterfacesKey,
+                                   interfaceRecords) && stored;
     }
-    if (!stored) {
-        lastFailure_ = text::kReasonWriteRefused;
-        return false;
-    }
-    if (!WriteNumber(reg, Family::NT, storeKey, kBackupFlagName, 1)) {
+    // The flag last, and only over a store that holds everything.
+    if (!stored || !reg.SaveRegValues(kHkeyLocalMachine, storeKey,
+                                      {NumberValue(Family::NT, kBackupFlagName, 1)})) {
         lastFailure_ = text::kReasonWriteRefused;
         return false;
     }

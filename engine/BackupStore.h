@@ -11,13 +11,18 @@
 // so that a restore puts the machine back exactly as it was:
 //     "AbsentValues"  REG_SZ   names of the values that did not exist, joined
 //                              by ","; their plain value holds 0
-//     "BackupFormat"  DWORD    2 when the two additions here are present
-//   and, on the NT family, one key per interface with its own values:
-//     Platform_Windows_NT_2K_XP\Interfaces\<interface>
-//                     "MTU", "TcpWindowSize" DWORDs and "AbsentValues"
+//     "BackupFormat"  DWORD    2 when the additions are present
+//   and, on the NT family, each interface's own values:
+//     Platform_Windows_NT_2K_XP\Interfaces
+//                     one REG_SZ per interface, named as the interface, such
+//                     as "MTU=1400;TcpWindowSize=-" ("-": the value did not exist)
 // A store without "BackupFormat" is read as it always was: every value
 // present, one MTU and the global window for every interface.
 #include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace vornix {
 
@@ -30,5 +35,18 @@ inline constexpr const char* kStoreInterfacesKey = "\\Interfaces";
 inline constexpr const char* kAbsentValuesName = "AbsentValues";
 inline constexpr const char* kBackupFormatName = "BackupFormat";
 inline constexpr std::int32_t kBackupFormatWithAbsence = 2;
+
+// The names of absent values, joined by "," and split again.
+std::string JoinNames(const std::vector<std::string>& names);
+std::set<std::string> SplitNames(const std::string& list);
+
+// One interface's record: its MTU and TcpWindowSize, each absent or a number.
+struct InterfaceRecord {
+    std::optional<std::int32_t> mtu;
+    std::optional<std::int32_t> tcpWindowSize;
+};
+std::string FormatInterfaceRecord(const InterfaceRecord& record);
+// Empty when the text is not a record this program wrote.
+std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text);
 
 }  // namespace vornix

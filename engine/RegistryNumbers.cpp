@@ -4,45 +4,36 @@
 
 namespace vornix {
 
-NumberRead ReadNumber(Registry& reg, Family family, const std::string& key,
-                      const std::string& name) {
-    std::uint32_t size = 0;
-    const std::int32_t type = reg.ReadRegType(kHkeyLocalMachine, key, name, &size);
-    if (type == Registry::kValueAbsent) return {NumberRead::Absent, 0};
+NumberRead ToNumber(Family family, const Registry::Value& value) {
+    if (value.type == Registry::kValueAbsent) return {NumberRead::Absent, 0};
     if (family == Family::NT) {
         // A DWORD of any other size than 4 bytes holds no proper number.
-        if (type != static_cast<std::int32_t>(kRegDword) || size != 4) {
-            return {NumberRead::NotNumber, 0};
-        }
-        return {NumberRead::Number, reg.ReadRegWord(kHkeyLocalMachine, key, name)};
+        if (!value.IsDword()) return {NumberRead::NotNumber, 0};
+        return {NumberRead::Number, value.number};
     }
-    if (type != static_cast<std::int32_t>(kRegSz)) return {NumberRead::NotNumber, 0};
-    const auto number = ParseNumberText(reg.ReadRegString(kHkeyLocalMachine, key, name));
+    if (!value.IsString()) return {NumberRead::NotNumber, 0};
+    const auto number = ParseNumberText(value.text);
     if (!number) return {NumberRead::NotNumber, 0};
     return {NumberRead::Number, *number};
 }
 
-bool WriteNumber(Registry& reg, Family family, const std::string& key, const std::string& name,
-                 std::int32_t value) {
-    if (family == Family::NT) {
-        reg.SaveRegWord(kHkeyLocalMachine, key, name, value);
-    } else {
-        reg.SaveRegString(kHkeyLocalMachine, key, name, ToNumberText(value));
+Registry::NewValue NumberValue(Family family, const std::string& name, std::int32_t number) {
+    if (family == Family::NT) return {name, false, number, {}};
+    return {name, true, 0, ToNumberText(number)};
+}
+
+Registry::NewValue TextValue(const std::string& name, const std::string& text) {
+    return {name, true, 0, text};
+}
+
+std::vector<std::pair<std::string, std::vector<const TcpipValue*>>> GroupByKey(
+    const TcpipValue* first, const TcpipValue* last) {
+    std::vector<std::pair<std::string, std::vector<const TcpipValue*>>> groups;
+    for (const TcpipValue* v = first; v != last; ++v) {
+        if (groups.empty() || groups.back().first != v->key) groups.push_back({v->key, {}});
+        groups.back().second.push_back(v);
     }
-    const NumberRead back = ReadNumber(reg, family, key, name);
-    return back.kind == NumberRead::Number && back.value == value;
-}
-
-bool RemoveValue(Registry& reg, const std::string& key, const std::string& name) {
-    reg.DeleteRegValue(kHkeyLocalMachine, key, name);
-    return reg.ReadRegType(kHkeyLocalMachine, key, name) == Registry::kValueAbsent;
-}
-
-bool WriteText(Registry& reg, const std::string& key, const std::string& name,
-               const std::string& text) {
-    reg.SaveRegString(kHkeyLocalMachine, key, name, text);
-    return reg.ReadRegType(kHkeyLocalMachine, key, name) == static_cast<std::int32_t>(kRegSz) &&
-           reg.ReadRegString(kHkeyLocalMachine, key, name) == text;
+    return groups;
 }
 
 }  // namespace vornix

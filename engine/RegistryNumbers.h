@@ -1,11 +1,13 @@
 #pragma once
-// Reading and writing the numbers the tuning procedures deal in, in the form
-// of each Windows family: number text in REG_SZ values on 95/98/ME, REG_DWORD
-// on NT. Reads tell an absent value from one that holds something else;
-// writes read the value back, so a write the registry refused is noticed.
+// The numbers the tuning procedures deal in, in the form of each Windows
+// family: number text in REG_SZ values on 95/98/ME, REG_DWORD on NT. Reads
+// tell a value that does not exist from one that holds something else.
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "engine/TcpipLocations.h"
 #include "system/Registry.h"
 
 namespace vornix {
@@ -17,18 +19,15 @@ struct NumberRead {
     std::int32_t value = 0;
 };
 
-NumberRead ReadNumber(Registry& reg, Family family, const std::string& key,
-                      const std::string& name);
+NumberRead ToNumber(Family family, const Registry::Value& value);
 
-// Writes `value` and reports whether the registry now holds it.
-bool WriteNumber(Registry& reg, Family family, const std::string& key, const std::string& name,
-                 std::int32_t value);
+// The value that holds `number` in the family's form.
+Registry::NewValue NumberValue(Family family, const std::string& name, std::int32_t number);
+Registry::NewValue TextValue(const std::string& name, const std::string& text);
 
-// Deletes the value and reports whether it is gone.
-bool RemoveValue(Registry& reg, const std::string& key, const std::string& name);
-
-// Writes a REG_SZ value and reports whether the registry now holds it.
-bool WriteText(Registry& reg, const std::string& key, const std::string& name,
-               const std::string& text);
+// The values of a table grouped by key, keeping the table's order: each key
+// once, with the names of its values.
+std::vector<std::pair<std::string, std::vector<const TcpipValue*>>> GroupByKey(
+    const TcpipValue* first, const TcpipValue* last);
 
 }  // namespace vornix

@@ -1,8 +1,8 @@
 // Writes the values of the backup store back into the TCP/IP locations of
 // the running family, through the tuning set. Values that did not exist when
 // the backup was taken are deleted again; each interface gets its own values
-// back, and interfaces the backup does not know are left alone.
-#include <algorithm>
+// back, and interfaces the backup does not know are left alone. A store
+// that cannot be read whole is not restored from at all.
 #include <optional>
 #include <set>
 #include <string>
@@ -17,23 +17,27 @@
 namespace vornix {
 namespace {
 
-std::set<std::string> SplitAbsent(const std::string& list) {
-    std::set<std::string> names;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        const std::size_t end = std::min(list.find(',', start), list.size());
-        if (end > start) names.insert(list.substr(start, end - start));
-        start = end + 1;
-    }
-    return names;
+// The changes for one key: values to write in order, then values to delete.
+struct KeyChanges {
+    std::string key;
+    std::vector<Registry::NewValue> writes;
+    std::vector<std::string> deletes;
+};
+
+KeyChanges& ChangesFor(std::vector<KeyChanges>& all, const std::string& key) {
+    if (all.empty() || all.back().key != key) all.push_back({key, {}, {}});
+    return all.back();
 }
 
-// One change to make: write `value`, or delete the value when there is none.
-struct Change {
-    std::string key;
-    std::string name;
-    std::optional<std::int32_t> value;
-};
+void Put(std::vector<KeyChanges>& all, Family family, const std::string& key,
+         const std::string& name, std::optional<std::int32_t> value) {
+    KeyChanges& changes = ChangesFor(all, key);
+    if (value) {
+        changes.writes.push_back(NumberValue(family, name, *value));
+    } else {
+        changes.deletes.push_back(name);
+    }
+}
 
 }  // namespace
 
@@ -52,95 +56,94 @@ bool Form1::RestoreSettings() {
     const Family family = platform == 1 ? Family::Win9x : Family::NT;
     const std::string familyKey = ProductKey() + (family == Family::Win9x ? kWin9xStoreKey
                                                                           : kNtStoreKey);
-    // A store written before absence was recorded has every value present.
-    const bool recordsAbsence = reg.ReadRegWord(kHkeyLocalMachine, familyKey,
-                                                kBackupFormatName) >= kBackupFormatWithAbsence;
-    auto absentIn = [&](const std::string& key) {
-        return recordsAbsence
-                   ? SplitAbsent(reg.ReadRegString(kHkeyLocalMachine, key, kAbsentValuesName))
-                   : std::set<std::string>();
+    auto damaged = [&](const std::string& key, const std::string& name) {
+        lastFailure_ = std::string(text::kReasonNotNumber) + "HKEY_LOCAL_MACHINE\\" + key + "\\" + name;
+        return false;
     };
-    const std::set<std::string> absent = absentIn(familyKey);
 
-    std::vector<Change> changes;
+    // The family key: its plain values in order, then the additions.
+    std::vector<std::string> names;
     if (family == Family::Win9x) {
-        for (const auto& v : kWin9xValues) {
+        for (const auto& v : kWin9xValues) names.push_back(v.name);
+    } else {
+        names.push_back("MTU");
+        for (const auto& v : kNtParameterValues) names.push_back(v.name);
+    }
+    const std::size_t plain = names.size();
+    names.push_back(kAbsentValuesName);
+    names.push_back(kBackupFormatName);
+    const std::vector<Registry::Value> saved = reg.ReadRegValues(kHkeyLocalMachine, familyKey, names);
+    // A store written before absence was recorded has every value present.
+    const bool recordsAbsence = saved[plain + 1].IsDword() &&
+                                saved[plain + 1].number >= kBackupFormatWithAbsence;
+    const std::set<std::string> absent =
+        recordsAbsence ? SplitNames(saved[plain].text) : std::set<std::string>();
+
+    std::vector<KeyChanges> changes;
+    if (family == Family::Win9x) {
+        for (std::size_t i = 0; i < plain; ++i) {
+            const TcpipValue& v = kWin9xValues[i];
             if (absent.count(v.name)) {
-                changes.push_back({v.key, v.name, std::nullopt});
+                Put(changes, family, v.key, v.name, std::nullopt);
                 continue;
             }
-            const NumberRead saved = ReadNumber(reg, family, familyKey, v.name);
-            if (saved.kind != NumberRead::Number) {
-                // Nothing has been written yet; the members read so far keep
-                // their restored values.
-                lastFailure_ = std::string(text::kReasonNotNumber) + "HKEY_LOCAL_MACHINE\\" +
-                               familyKey + "\\" + v.name;
-                return false;
-            }
-            tuning_.*v.member = saved.value;
-            changes.push_back({v.key, v.name, saved.value});
+            const NumberRead read = ToNumber(family, saved[i]);
+            // Nothing has been written yet; the members read so far keep
+            // their restored values.
+            if (read.kind != NumberRead::Number) return damaged(familyKey, v.name);
+            tuning_.*v.member = read.value;
+            Put(changes, family, v.key, v.name, read.value);
         }
     } else {
         // A store that records absence holds a DWORD for every value it does
-        // not list as absent; anything else there means the store was
-        // damaged, and nothing is written from it.
-        bool intact = true;
-        auto saved = [&](const std::string& key, const char* name) {
-            if (recordsAbsence && intact &&
-                reg.ReadRegType(kHkeyLocalMachine, key, name) != static_cast<std::int32_t>(kRegDword)) {
-                intact = false;
-                lastFailure_ = std::string(text::kReasonNotNumber) + "HKEY_LOCAL_MACHINE\\" + key +
-                               "\\" + name;
-            }
-            return reg.ReadRegWord(kHkeyLocalMachine, key, name);
+        // not list as absent; anything else there means it was damaged. An
+        // older store is read as it always was: what is not a DWORD is 0.
+        auto load = [&](std::size_t i, TuningMember member) {
+            if (absent.count(names[i])) return true;
+            if (recordsAbsence && !saved[i].IsDword()) return false;
+            tuning_.*member = saved[i].IsDword() ? saved[i].number : 0;
+            return true;
         };
-        auto load = [&](const char* name, TuningMember member) {
-            if (!absent.count(name)) tuning_.*member = saved(familyKey, name);
-        };
-        load("MTU", &TuningSet::lngMTU);
-        for (const auto& v : kNtParameterValues) load(v.name, v.member);
+        if (!load(0, &TuningSet::lngMTU)) return damaged(familyKey, names[0]);
+        for (std::size_t i = 1; i < plain; ++i) {
+            if (!load(i, kNtParameterValues[i - 1].member)) return damaged(familyKey, names[i]);
+        }
 
-        const std::int32_t n = reg.SubKeyCount(kHkeyLocalMachine, kInterfacesKey);
-        for (std::int32_t i = 1; i <= n; ++i) {
-            const std::string name = reg.SubKeyName(kHkeyLocalMachine, kInterfacesKey, i);
-            if (name.empty()) continue;
-            const std::string key = std::string(kInterfacesKey) + "\\" + name;
+        const std::vector<std::string> interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
+        const std::string recordsKey = familyKey + kStoreInterfacesKey;
+        const std::vector<Registry::Value> records =
+            recordsAbsence ? reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces)
+                           : std::vector<Registry::Value>(interfaces.size());
+        for (std::size_t i = 0; i < interfaces.size(); ++i) {
+            const std::string key = std::string(kInterfacesKey) + "\\" + interfaces[i];
             if (!recordsAbsence) {
                 // One MTU and the global window for every interface.
-                for (const auto& v : kNtInterfaceValues) {
-                    changes.push_back({key, v.name, tuning_.*v.member});
-                }
+                Put(changes, family, key, "MTU", tuning_.lngMTU);
+                Put(changes, family, key, "TcpWindowSize", tuning_.lngRWIN);
                 continue;
             }
-            const std::string recordKey = familyKey + kStoreInterfacesKey + "\\" + name;
-            if (reg.ReadRegType(kHkeyLocalMachine, recordKey, kAbsentValuesName) ==
-                Registry::kValueAbsent) {
-                continue;  // came after the backup: not ours to change
-            }
-            const std::set<std::string> absentHere = absentIn(recordKey);
-            for (const auto& v : kNtInterfaceValues) {
-                if (absentHere.count(v.name)) {
-                    changes.push_back({key, v.name, std::nullopt});
-                } else {
-                    changes.push_back({key, v.name, saved(recordKey, v.name)});
-                }
-            }
+            if (records[i].type == Registry::kValueAbsent) continue;  // came after the backup
+            const auto record =
+                records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
+            if (!record) return damaged(recordsKey, interfaces[i]);
+            Put(changes, family, key, "MTU", record->mtu);
+            Put(changes, family, key, "TcpWindowSize", record->tcpWindowSize);
         }
-        for (const auto& v : kNtParameterValues) {
-            if (absent.count(v.name)) {
-                changes.push_back({v.key, v.name, std::nullopt});
-            } else {
-                changes.push_back({v.key, v.name, tuning_.*v.member});
-            }
+        for (std::size_t i = 1; i < plain; ++i) {
+            const TcpipValue& v = kNtParameterValues[i - 1];
+            Put(changes, family, v.key, v.name,
+                absent.count(v.name) ? std::nullopt : std::optional<std::int32_t>(tuning_.*v.member));
         }
-        if (!intact) return false;
     }
 
     bool restored = true;
-    for (const auto& c : changes) {
-        restored = (c.value ? WriteNumber(reg, family, c.key, c.name, *c.value)
-                            : RemoveValue(reg, c.key, c.name)) &&
-                   restored;
+    for (const KeyChanges& c : changes) {
+        if (!c.writes.empty()) {
+            restored = reg.SaveRegValues(kHkeyLocalMachine, c.key, c.writes) && restored;
+        }
+        if (!c.deletes.empty()) {
+            restored = reg.DeleteRegValues(kHkeyLocalMachine, c.key, c.deletes) && restored;
+        }
     }
     if (!restored) lastFailure_ = text::kReasonWriteRefused;
     return restored;

@@ -1,6 +1,7 @@
 #include "system/MemoryRegistryApi.h"
 
 #include <algorithm>
+#include <map>
 #include <cstring>
 #include <sstream>
 
@@ -91,6 +92,7 @@ struct MemoryRegistryApi::Node {
     bool deleted = false;
     std::vector<NodePtr> children;  // sorted by folded name, as Windows enumerates
     std::vector<Value> values;      // creation order
+    std::map<std::string, std::size_t> valueIndex;  // folded name -> position in `values`
 
     // Where a child named `key` (folded) is or would go: a binary search, so
     // a key with many subkeys does not make every path lookup linear.
@@ -104,11 +106,24 @@ struct MemoryRegistryApi::Node {
         return at != children.end() && (*at)->folded == key ? *at : nullptr;
     }
     Value* FindValue(const std::string& valueName) {
-        const std::string key = FoldCase(valueName);
-        for (auto& value : values) {
-            if (FoldCase(value.name) == key) return &value;
+        const auto at = valueIndex.find(FoldCase(valueName));
+        return at == valueIndex.end() ? nullptr : &values[at->second];
+    }
+    Value& AddValue(const std::string& valueName) {
+        valueIndex[FoldCase(valueName)] = values.size();
+        values.push_back({valueName, 0, {}});
+        return values.back();
+    }
+    bool RemoveValue(const std::string& valueName) {
+        const auto at = valueIndex.find(FoldCase(valueName));
+        if (at == valueIndex.end()) return false;
+        const std::size_t position = at->second;
+        values.erase(values.begin() + static_cast<std::ptrdiff_t>(position));
+        valueIndex.erase(at);
+        for (auto& entry : valueIndex) {
+            if (entry.second > position) --entry.second;
         }
-        return nullptr;
+        return true;
     }
 };
 
@@ -230,10 +245,7 @@ long MemoryRegistryApi::SetValue(RegKeyHandle key, const std::string& name, std:
     if (!node) return kErrorInvalidHandle;
     if (node->deleted) return kErrorKeyDeleted;
     Node::Value* value = node->FindValue(name);
-    if (!value) {
-        node->values.push_back({name, 0, {}});
-        value = &node->values.back();
-    }
+    if (!value) value = &node->AddValue(name);
     value->type = type;
     value->data.assign(data, data + size);
     return kErrorSuccess;
@@ -325,12 +337,7 @@ long MemoryRegistryApi::DeleteValue(RegKeyHandle key, const std::string& name) {
     if (HasEmbeddedNul(name)) return kErrorInvalidParameter;
     if (!node) return kErrorInvalidHandle;
     if (node->deleted) return kErrorKeyDeleted;
-    const std::string folded = FoldCase(name);
-    auto at = std::find_if(node->values.begin(), node->values.end(),
-                           [&](const Node::Value& v) { return FoldCase(v.name) == folded; });
-    if (at == node->values.end()) return kErrorFileNotFound;
-    node->values.erase(at);
-    return kErrorSuccess;
+    return node->RemoveValue(name) ? kErrorSuccess : kErrorFileNotFound;
 }
 
 long MemoryRegistryApi::CloseKey(RegKeyHandle key) {

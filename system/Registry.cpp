@@ -1,5 +1,7 @@
 #include "system/Registry.h"
 
+#include "system/OpenKey.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -8,34 +10,6 @@
 
 namespace vornix {
 namespace {
-
-// Owns one open key and closes it on every path out of the caller.
-class OpenKey {
-public:
-    explicit OpenKey(RegistryApi& api) : api_(api) {}
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    ~OpenKey() {
-        if (open_) api_.CloseKey(key_);
-    }
-
-    bool Open(std::int32_t root, const std::string& path) {
-        return Take(api_.OpenKey(RootHandle(root), path, &key_));
-    }
-    bool Create(std::int32_t root, const std::string& path) {
-        return Take(api_.CreateKey(RootHandle(root), path, &key_));
-    }
-    RegKeyHandle get() const { return key_; }
-
-private:
-    bool Take(long result) {
-        open_ = result == kErrorSuccess;
-        return open_;
-    }
-    RegistryApi& api_;
-    RegKeyHandle key_ = 0;
-    bool open_ = false;
-};
 
 std::string CutAtNul(const char* text, std::size_t size) {
     const void* nul = std::memchr(text, '\0', size);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "system/AnsiCodePage.h"
 #include "system/EventPump.h"
@@ -70,7 +71,49 @@ public:
     std::int32_t ReadRegType(std::int32_t hKey, const std::string& StrPath,
                              const std::string& strValue, std::uint32_t* size = nullptr);
 
+    // The batched forms: each opens its key once for all the entries it
+    // handles, so a caller working through n values or subkeys makes a
+    // number of registry calls that grows with n, not n times a fixed cost.
+
+    // Every subkey name in enumeration order, up to the first one that
+    // cannot be fetched: the names SubKeyName gives for 1 to SubKeyCount.
+    // Events are processed between entries. Empty when the key cannot be opened.
+    std::vector<std::string> SubKeyNames(std::int32_t hKey, const std::string& StrPath);
+
+    // A value as read: its type (kValueAbsent when it or its key does not
+    // exist), its number when it is a 4-byte REG_DWORD, its text (cut at the
+    // first NUL) when it is a REG_SZ.
+    struct Value {
+        std::int32_t type = kValueAbsent;
+        std::uint32_t size = 0;
+        std::int32_t number = 0;
+        std::string text;
+        bool IsDword() const { return type == static_cast<std::int32_t>(kRegDword) && size == 4; }
+        bool IsString() const { return type == static_cast<std::int32_t>(kRegSz); }
+    };
+    std::vector<Value> ReadRegValues(std::int32_t hKey, const std::string& StrPath,
+                                     const std::vector<std::string>& names);
+
+    // A value to write: a REG_DWORD holding `number`, or a REG_SZ holding
+    // `text` with its terminating NUL.
+    struct NewValue {
+        std::string name;
+        bool isText = false;
+        std::int32_t number = 0;
+        std::string text;
+    };
+    // Creates the key path, writes the values in order and reads each one
+    // back. True when the registry then holds every value as written.
+    bool SaveRegValues(std::int32_t hKey, const std::string& StrPath,
+                       const std::vector<NewValue>& values);
+    // Deletes the values. True when none of them exists afterwards (a
+    // missing key holds none).
+    bool DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
+                         const std::vector<std::string>& names);
+
 private:
+    Value QueryValue(RegKeyHandle key, const std::string& ansiName);
+
     enum class Walk { Keys, Values };
     struct Entry {
         std::string name;  // ANSI, cut at its first NUL

@@ -121,7 +121,7 @@ TEST(HostileInput, ADamagedStoreIsNotRestoredFrom) {
     i.StockXP({"{A}"});
     i.reg->SaveRegWord(HKLM, i.InterfaceKey("{A}"), "MTU", 1400);
     i.Optimize();
-    SetRaw(i, nt + "\\Interfaces\\{A}", "MTU", kRegBinary, "x");
+    SetRaw(i, nt + "\\Interfaces", "{A}", kRegSz, std::string("MTU=14x0;TcpWindowSize=-", 25));
     tuned = i.registry.Dump(RootHandle(HKLM));
     i.Restore();
     EXPECT_EQ(tuned, i.registry.Dump(RootHandle(HKLM)));

@@ -181,6 +181,47 @@ TEST_P(RegistryContract, DeletesRemoveValuesAndLeafKeysOnly) {
     EXPECT_TRUE(reg().CreateRegKey(HKLM, Path("p")));
 }
 
+TEST_P(RegistryContract, BatchedFormsAgreeWithTheSingleOnes) {
+    // Subkeys: the same names as the walk, ending at an over-long one.
+    for (const std::string& name : {std::string("b"), std::string("网卡"), std::string("A"),
+                                    "m" + std::string(254, 'x'), std::string("z")}) {
+        ASSERT_TRUE(reg().CreateRegKey(HKLM, Path("keys\\" + name)));
+    }
+    std::vector<std::string> walked;
+    for (int i = 1; i <= reg().SubKeyCount(HKLM, Path("keys")); ++i) {
+        walked.push_back(reg().SubKeyName(HKLM, Path("keys"), i));
+    }
+    EXPECT_EQ(walked, reg().SubKeyNames(HKLM, Path("keys")));
+    EXPECT_EQ(2u, walked.size());
+    EXPECT_TRUE(reg().SubKeyNames(HKLM, Path("none")).empty());
+
+    // Values: written, read back, typed; absent ones marked.
+    ASSERT_TRUE(reg().SaveRegValues(HKLM, Path("v\\w"),
+                                    {{"Word", false, -2, {}}, {"文字", true, 0, " 1500"},
+                                     {"Empty", true, 0, ""}}));
+    SetRaw("v\\w", "Short", kRegDword, {1, 2});
+    SetRaw("v\\w", "Long", kRegSz, std::vector<std::uint8_t>(300, 'L'));
+    const auto values =
+        reg().ReadRegValues(HKLM, Path("v\\w"), {"word", "文字", "Empty", "Short", "Long", "None"});
+    ASSERT_EQ(6u, values.size());
+    EXPECT_TRUE(values[0].IsDword());
+    EXPECT_EQ(-2, values[0].number);
+    EXPECT_EQ(reg().ReadRegWord(HKLM, Path("v\\w"), "Word"), values[0].number);
+    EXPECT_TRUE(values[1].IsString());
+    EXPECT_EQ(reg().ReadRegString(HKLM, Path("v\\w"), "文字"), values[1].text);
+    EXPECT_EQ("", values[2].text);
+    EXPECT_FALSE(values[3].IsDword()) << "a 2-byte DWORD holds no number";
+    EXPECT_EQ(static_cast<std::int32_t>(kRegDword), values[3].type);
+    EXPECT_EQ(std::string(300, 'L'), values[4].text);
+    EXPECT_EQ(Registry::kValueAbsent, values[5].type);
+    EXPECT_EQ(Registry::kValueAbsent,
+              reg().ReadRegValues(HKLM, Path("none"), {"Word"})[0].type);
+
+    EXPECT_TRUE(reg().DeleteRegValues(HKLM, Path("v\\w"), {"WORD", "None"}));
+    EXPECT_EQ(Registry::kValueAbsent, reg().ReadRegType(HKLM, Path("v\\w"), "Word"));
+    EXPECT_TRUE(reg().DeleteRegValues(HKLM, Path("none"), {"Word"})) << "no key holds no value";
+}
+
 // The platform calls themselves, with exact codes and untouched outputs.
 TEST_P(RegistryContract, PlatformCallsGiveExactCodesAndLeaveOutputsAlone) {
     RegKeyHandle key = 0;
