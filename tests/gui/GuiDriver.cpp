@@ -1,0 +1,389 @@
+#include "gui/GuiDriver.h"
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <cwctype>
+#include <vector>
+
+#include <tlhelp32.h>
+
+#include "app/Form1Layout.h"
+
+#ifndef VORNIX_GUI_APP
+#error "VORNIX_GUI_APP must name the built VornixInternetOptimizer.exe (a path of the build machine)"
+#endif
+
+namespace vornix::gui {
+namespace {
+
+constexpr wchar_t kMainClass[] = L"VornixInternetOptimizerForm1";
+constexpr wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\VornixInternetOptimizer.exe";
+
+// Owns an open registry key.
+class Key {
+public:
+    Key(HKEY root, const std::wstring& path, REGSAM access, bool create = false) {
+        const LONG rc = create ? RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, access, nullptr,
+                                                 &h_, nullptr)
+                               : RegOpenKeyExW(root, path.c_str(), 0, access, &h_);
+        if (rc != ERROR_SUCCESS) h_ = nullptr;
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    ~Key() {
+        if (h_) RegCloseKey(h_);
+    }
+    HKEY get() const { return h_; }
+
+private:
+    HKEY h_ = nullptr;
+};
+
+// A value's type and raw bytes; type REG_NONE when it does not exist.
+struct RawValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+RawValue Read(HKEY root, const std::wstring& key, const std::wstring& name) {
+    RawValue v;
+    Key k(root, key, KEY_QUERY_VALUE);
+    if (!k.get()) return v;
+    DWORD size = 0;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        return v;
+    }
+    v.data.resize(size + sizeof(wchar_t));
+    if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, v.data.data(), &size) !=
+        ERROR_SUCCESS) {
+        v.data.clear();
+        return v;
+    }
+    v.data.resize(size);
+    v.type = type;
+    return v;
+}
+
+std::wstring StringOf(const std::vector<BYTE>& data) {
+    std::wstring s(data.size() / sizeof(wchar_t), L'\0');
+    if (!s.empty()) memcpy(s.data(), data.data(), s.size() * sizeof(wchar_t));
+    while (!s.empty() && s.back() == L'\0') s.pop_back();
+    return s;
+}
+
+std::wstring Describe(DWORD type, const std::vector<BYTE>& data) {
+    if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
+        DWORD d = 0;
+        memcpy(&d, data.data(), sizeof d);
+        return L"dword:" + std::to_wstring(d);
+    }
+    if (type == REG_SZ || type == REG_EXPAND_SZ) return L"sz" + std::to_wstring(type) + L":" + StringOf(data);
+    std::wstring hex = L"type" + std::to_wstring(type) + L":";
+    for (BYTE b : data) {
+        wchar_t two[4];
+        std::swprintf(two, 4, L"%02x", b);
+        hex += two;
+    }
+    return hex;
+}
+
+void SnapshotInto(HKEY root, const std::wstring& key, const std::wstring& prefix,
+                  std::map<std::wstring, std::wstring>& out) {
+    Key k(root, key, KEY_READ);
+    if (!k.get()) return;
+    std::vector<wchar_t> name(16384);
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataLength = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        if (RegEnumValueW(k.get(), i, name.data(), &nameLength, nullptr, &type, data.data(),
+                          &dataLength) != ERROR_SUCCESS) {
+            break;
+        }
+        out[prefix + L"|" + std::wstring(name.data(), nameLength)] =
+            Describe(type, std::vector<BYTE>(data.begin(), data.begin() + dataLength));
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExW(k.get(), i, name.data(), &nameLength, nullptr, nullptr, nullptr,
+                          nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        subkeys.emplace_back(name.data(), nameLength);
+    }
+    for (const auto& sub : subkeys) {
+        out[prefix + L"\\" + sub + L"|(key)"] = L"";
+        SnapshotInto(root, key + L"\\" + sub, prefix + L"\\" + sub, out);
+    }
+}
+
+struct FindWindows {
+    const wchar_t* className;
+    DWORD pid;  // 0: any process
+    bool visibleOnly;
+    HWND skip;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+    auto* f = reinterpret_cast<FindWindows*>(param);
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (wcscmp(cls, f->className) == 0 && (f->pid == 0 || pid == f->pid) && hwnd != f->skip &&
+        (!f->visibleOnly || IsWindowVisible(hwnd))) {
+        f->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(const wchar_t* className, DWORD pid, bool visibleOnly,
+                                  HWND skip = nullptr) {
+    FindWindows f{className, pid, visibleOnly, skip, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+void RemoveFile(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
+}
+
+}  // namespace
+
+std::wstring Widen(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+    return w;
+}
+
+std::wstring DosPath(const std::string& unixPath) {
+    std::wstring path = L"Z:" + Widen(unixPath);
+    for (auto& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
+
+namespace reg {
+
+bool Exists(HKEY root, const std::wstring& key, const std::wstring& name) {
+    return Type(root, key, name) != REG_NONE;
+}
+
+DWORD Type(HKEY root, const std::wstring& key, const std::wstring& name) {
+    return Read(root, key, name).type;
+}
+
+DWORD Dword(HKEY root, const std::wstring& key, const std::wstring& name) {
+    const RawValue v = Read(root, key, name);
+    DWORD d = 0xFFFFFFFF;
+    if (v.type == REG_DWORD && v.data.size() == sizeof d) memcpy(&d, v.data.data(), sizeof d);
+    return d;
+}
+
+std::wstring String(HKEY root, const std::wstring& key, const std::wstring& name) {
+    const RawValue v = Read(root, key, name);
+    return v.type == REG_SZ || v.type == REG_EXPAND_SZ ? StringOf(v.data) : std::wstring();
+}
+
+void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value) {
+    Key k(root, key, KEY_SET_VALUE, true);
+    if (k.get()) {
+        RegSetValueExW(k.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof value);
+    }
+}
+
+void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+    Key k(root, key, KEY_SET_VALUE, true);
+    if (k.get()) {
+        RegSetValueExW(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+}
+
+void Delete(HKEY root, const std::wstring& key, const std::wstring& name) {
+    Key k(root, key, KEY_SET_VALUE);
+    if (k.get()) RegDeleteValueW(k.get(), name.c_str());
+}
+
+void DeleteTree(HKEY root, const std::wstring& key) { RegDeleteTreeW(root, key.c_str()); }
+
+void CreateKey(HKEY root, const std::wstring& key) { Key k(root, key, KEY_READ, true); }
+
+std::map<std::wstring, std::wstring> Snapshot(HKEY root, const std::wstring& key) {
+    std::map<std::wstring, std::wstring> out;
+    SnapshotInto(root, key, key, out);
+    return out;
+}
+
+}  // namespace reg
+
+void CleanMachine() {
+    reg::DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
+    for (const wchar_t* itf : kTestInterfaces) {
+        reg::DeleteTree(HKEY_LOCAL_MACHINE, kInterfaces + L"\\" + itf);
+    }
+    for (const wchar_t* name : {L"MaxMTU", L"MaxMSS"}) reg::Delete(HKEY_LOCAL_MACHINE, kNetTrans, name);
+    for (const wchar_t* name : {L"DefaultRcvWindow", L"DefaultTTL", L"PMTUBlackHoleDetect",
+                                L"PMTUDiscovery", L"SackOpts", L"Tcp1323Opts"}) {
+        reg::Delete(HKEY_LOCAL_MACHINE, kMstcp, name);
+    }
+    for (const wchar_t* name : {L"TcpWindowSize", L"DefaultTTL", L"EnablePMTUBHDetect",
+                                L"EnablePMTUDiscovery", L"SackOpts", L"Tcp1323Opts"}) {
+        reg::Delete(HKEY_LOCAL_MACHINE, kParameters, name);
+    }
+    for (const auto& [path, value] : reg::Snapshot(HKEY_LOCAL_MACHINE, kInterfaces)) {
+        const std::size_t bar = path.find(L'|');
+        if (path.compare(bar, std::wstring::npos, L"|(key)") != 0) continue;
+        reg::Delete(HKEY_LOCAL_MACHINE, path.substr(0, bar), L"MTU");
+        reg::Delete(HKEY_LOCAL_MACHINE, path.substr(0, bar), L"TcpWindowSize");
+    }
+    reg::CreateKey(HKEY_LOCAL_MACHINE, kNetTrans);
+    reg::CreateKey(HKEY_LOCAL_MACHINE, kMstcp);
+    reg::CreateKey(HKEY_LOCAL_MACHINE, kParameters);
+}
+
+std::map<std::wstring, std::wstring> TcpipState() {
+    auto state = reg::Snapshot(HKEY_LOCAL_MACHINE, kNetTrans);
+    state.merge(reg::Snapshot(HKEY_LOCAL_MACHINE, kMstcp));
+    state.merge(reg::Snapshot(HKEY_LOCAL_MACHINE, kParameters));
+    return state;
+}
+
+App::App(const std::wstring& test, const wchar_t* windowsVersion)
+    : folder_(L"C:\\vornix-gui\\" + test), exe_(folder_ + L"\\VornixInternetOptimizer.exe") {
+    CreateDirectoryW(L"C:\\vornix-gui", nullptr);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    RemoveFile(exe_ + L".manifest");  // an earlier run's
+    if (!CopyFileW(DosPath(VORNIX_GUI_APP).c_str(), exe_.c_str(), FALSE)) {
+        std::fwprintf(stderr, L"cannot copy the program to %ls (error %lu)\n", exe_.c_str(),
+                      GetLastError());
+    }
+    // Wine reads the version for an executable name when the process starts.
+    reg::SetString(HKEY_CURRENT_USER, kAppDefaults, L"Version", windowsVersion);
+}
+
+App::~App() {
+    if (Running() && !Close()) TerminateProcess(process_.get(), 99);
+    if (process_.get()) WaitForSingleObject(process_.get(), 5000);
+}
+
+bool App::Start() {
+    process_.Reset(StartAnother(&pid_));
+    if (!process_.get()) return false;
+    WaitUntil(
+        [&] {
+            const auto windows = TopLevelWindows(kMainClass, pid_, true);
+            main_ = windows.empty() ? nullptr : windows.front();
+            return main_ != nullptr || !Running();
+        },
+        kStartTimeoutMs);
+    return main_ != nullptr;
+}
+
+HANDLE App::StartAnother(DWORD* pid) {
+    std::wstring commandLine = L"\"" + exe_ + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder_.c_str(), &si, &pi)) {
+        return nullptr;
+    }
+    CloseHandle(pi.hThread);
+    if (pid) *pid = pi.dwProcessId;
+    return pi.hProcess;
+}
+
+bool App::Running() const {
+    return process_.get() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool App::Close() {
+    if (!process_.get()) return false;
+    if (main_ && IsWindow(main_)) PostMessageW(main_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.get(), 15000) != WAIT_OBJECT_0) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
+        return false;
+    }
+    DWORD code = 1;
+    GetExitCodeProcess(process_.get(), &code);
+    return code == 0;
+}
+
+HWND App::Control(const char* name, int index) const {
+    return GetDlgItem(main_, ControlId(name, index));
+}
+
+HWND App::SpeedOption(int method, int row) const {
+    const std::string name = "optInternetSpeed" + std::to_string(method + 1);
+    return GetDlgItem(Control("picInternetSpeed", method), ControlId(name.c_str(), row));
+}
+
+std::wstring App::Text(HWND hwnd) const {
+    wchar_t text[4096] = {};
+    GetWindowTextW(hwnd, text, 4096);
+    return text;
+}
+
+void App::Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+MessageBoxSeen App::NextBox(HWND previous) const {
+    MessageBoxSeen box;
+    WaitUntil(
+        [&] {
+            const auto boxes = TopLevelWindows(L"#32770", pid_, true, previous);
+            box.hwnd = boxes.empty() ? nullptr : boxes.front();
+            return box.hwnd != nullptr;
+        },
+        kBoxTimeoutMs);
+    if (!box.hwnd) return box;
+    box.owner = GetWindow(box.hwnd, GW_OWNER);
+    box.title = Text(box.hwnd);
+    wchar_t text[4096] = {};
+    GetDlgItemTextW(box.hwnd, 0xFFFF, text, 4096);  // the message's static control
+    box.text = text;
+    return box;
+}
+
+bool App::Answer(const MessageBoxSeen& box, int id) const {
+    HWND button = GetDlgItem(box.hwnd, id);
+    if (!button) return false;
+    Click(button);
+    return WaitUntil([&] { return !IsWindow(box.hwnd); }, kBoxTimeoutMs);
+}
+
+int MainWindowCount() { return static_cast<int>(TopLevelWindows(kMainClass, 0, false).size()); }
+
+std::wstring OtherPrograms(DWORD mine1, DWORD mine2) {
+    static const wchar_t* const kWine[] = {L"services.exe", L"winedevice.exe", L"plugplay.exe",
+                                           L"svchost.exe",  L"rpcss.exe",      L"explorer.exe",
+                                           L"conhost.exe",  L"winemenubuilder.exe", L"start.exe"};
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    std::wstring others;
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return L"(no process list)";
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == mine1 || entry.th32ProcessID == mine2) continue;
+        std::wstring name = entry.szExeFile;
+        for (auto& c : name) c = static_cast<wchar_t>(std::towlower(c));
+        bool wine = false;
+        for (const wchar_t* w : kWine) wine = wine || name == w;
+        if (!wine) others += name + L" ";
+    }
+    return others;
+}
+
+}  // namespace vornix::gui

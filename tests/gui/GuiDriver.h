@@ -1,0 +1,130 @@
+#pragma once
+// Drives the real VornixInternetOptimizer.exe under Wine from another
+// process: copies it into a folder of its own, picks the Windows version
+// Wine reports to it, starts it, works its controls and message boxes with
+// window messages, and reads the real registry. Every wait is bounded.
+#include <map>
+#include <string>
+
+#include <windows.h>
+
+namespace vornix::gui {
+
+inline constexpr DWORD kStartTimeoutMs = 30000;
+inline constexpr DWORD kBoxTimeoutMs = 30000;
+
+std::wstring Widen(const std::string& utf8);
+// A path of the build machine ("/work/...") as Windows sees it ("Z:\work\...").
+std::wstring DosPath(const std::string& unixPath);
+// Polls `done` every 20 ms until it holds or `timeoutMs` has passed.
+template <class Done>
+bool WaitUntil(Done done, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(20);
+    }
+}
+
+// Owns a kernel handle.
+class Handle {
+public:
+    explicit Handle(HANDLE h = nullptr) : h_(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { Reset(); }
+    void Reset(HANDLE h = nullptr) {
+        if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+        h_ = h;
+    }
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// The real registry, by paths below a root key.
+namespace reg {
+bool Exists(HKEY root, const std::wstring& key, const std::wstring& name);
+DWORD Type(HKEY root, const std::wstring& key, const std::wstring& name);  // REG_NONE when absent
+DWORD Dword(HKEY root, const std::wstring& key, const std::wstring& name);  // 0xFFFFFFFF when absent
+std::wstring String(HKEY root, const std::wstring& key, const std::wstring& name);
+void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
+void Delete(HKEY root, const std::wstring& key, const std::wstring& name);
+void DeleteTree(HKEY root, const std::wstring& key);
+void CreateKey(HKEY root, const std::wstring& key);
+// Every value below `key`, recursively: "subkey|name" -> "type:data".
+std::map<std::wstring, std::wstring> Snapshot(HKEY root, const std::wstring& key);
+}  // namespace reg
+
+inline const std::wstring kProductKey = L"SOFTWARE\\Vornix Internet Optimizer";
+inline const std::wstring kBackupFlag = L"备份    ";
+inline const std::wstring kParameters = L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+inline const std::wstring kInterfaces = kParameters + L"\\Interfaces";
+inline const std::wstring kMstcp = L"System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+inline const std::wstring kNetTrans = L"System\\CurrentControlSet\\Services\\Class\\NetTrans";
+inline const wchar_t* const kTestInterfaces[] = {L"{VORNIX-GUI-A}", L"{VORNIX-GUI-B}"};
+
+// Removes the product key, the test interfaces and every TCP/IP value the
+// program writes, and makes sure the TCP/IP keys exist.
+void CleanMachine();
+// The three TCP/IP keys, for before/after comparisons.
+std::map<std::wstring, std::wstring> TcpipState();
+
+struct MessageBoxSeen {
+    HWND hwnd = nullptr;
+    HWND owner = nullptr;
+    std::wstring title;
+    std::wstring text;
+};
+
+// One copy of the program in C:\vornix-gui\<test>, started with the Windows
+// version given. The destructor closes it, and kills it if it will not end.
+class App {
+public:
+    App(const std::wstring& test, const wchar_t* windowsVersion);
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+    ~App();
+
+    const std::wstring& folder() const { return folder_; }
+    const std::wstring& exe() const { return exe_; }
+    DWORD pid() const { return pid_; }
+    HWND main() const { return main_; }
+
+    // Starts the copy and waits for its main window; false on timeout.
+    bool Start();
+    // Starts the copy once more, without waiting for anything.
+    HANDLE StartAnother(DWORD* pid);
+    // Closes the main window and waits for the process to end with code 0.
+    bool Close();
+    bool Running() const;
+
+    HWND Control(const char* name, int index = -1) const;
+    HWND SpeedOption(int method, int row) const;
+    std::wstring Text(HWND hwnd) const;
+    // Clicks a button without waiting for what the click sets off.
+    static void Click(HWND button);
+    // Waits for a visible message box of the process other than `previous`.
+    MessageBoxSeen NextBox(HWND previous = nullptr) const;
+    // Clicks the box's button `id` and waits for the box to go.
+    bool Answer(const MessageBoxSeen& box, int id) const;
+
+private:
+    std::wstring folder_;
+    std::wstring exe_;
+    Handle process_;
+    DWORD pid_ = 0;
+    HWND main_ = nullptr;
+};
+
+// Top-level windows of the program's window class, of any process.
+int MainWindowCount();
+
+// The processes of the prefix other than Wine's own and those in `mine`:
+// what a restart would end besides the test.
+std::wstring OtherPrograms(DWORD mine1, DWORD mine2);
+
+}  // namespace vornix::gui

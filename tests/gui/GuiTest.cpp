@@ -1,0 +1,339 @@
+// The real program under Wine, driven through its window: start-up, the
+// Optimize and Restore runs as Windows XP and Windows 98 against the real
+// registry, the warning without a method, the About box and the manifest.
+// The GuiRestart cases end every process of the prefix and only run from
+// tests/gui/restart-test.sh.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "app/MXPTheme.h"
+#include "gui/GuiDriver.h"
+
+namespace vornix::gui {
+namespace {
+
+const HKEY HKLM = HKEY_LOCAL_MACHINE;
+const std::wstring kRunOnce = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const std::wstring kBackupExistsStatus = L"原配置的备份已经存在。你可以使用'还原按钮'将其还原。";
+const std::wstring kClosingRest = L"。请重新启动您的系统\r\n为使更改生效。你现在要重启计算机吗？";
+
+std::wstring WorkFile(const char* name) {
+    return DosPath(std::string(VORNIX_GUI_WORK_DIR) + "/" + name);
+}
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::wstring InterfaceKey(int i) { return kInterfaces + L"\\" + kTestInterfaces[i]; }
+
+class GuiTest : public testing::Test {
+protected:
+    void SetUp() override { CleanMachine(); }
+    void TearDown() override { CleanMachine(); }
+};
+using GuiStart = GuiTest;
+using GuiOptimize = GuiTest;
+using GuiAbout = GuiTest;
+using GuiManifest = GuiTest;
+using GuiRestart = GuiTest;
+
+struct RunSeen {
+    MessageBoxSeen summary;
+    MessageBoxSeen closing;
+};
+
+// Chooses a method and a speed, clicks Optimize, answers the summary with OK
+// and waits for the closing question, which it answers with `closingAnswer`
+// unless that is 0.
+RunSeen Optimize(App& app, int method, int speed, int closingAnswer) {
+    App::Click(app.Control("optInternetMethod", method));
+    App::Click(app.SpeedOption(method, speed));
+    App::Click(app.Control("cmdOptimize"));
+    RunSeen run;
+    run.summary = app.NextBox();
+    EXPECT_TRUE(app.Answer(run.summary, IDOK)) << "no summary box";
+    run.closing = app.NextBox(run.summary.hwnd);
+    if (closingAnswer) {
+        EXPECT_TRUE(app.Answer(run.closing, closingAnswer)) << "no closing question";
+    }
+    return run;
+}
+
+void ExpectClosingQuestion(const App& app, const MessageBoxSeen& box, const std::wstring& head) {
+    EXPECT_EQ(L"推荐", box.title);
+    EXPECT_EQ(head + kClosingRest, box.text);
+    EXPECT_EQ(app.main(), box.owner);
+}
+
+// Restore on a program started afresh: the question answered Yes, the
+// closing question No.
+void RestoreFromNewStart(const wchar_t* test, const wchar_t* version) {
+    App app(test, version);
+    ASSERT_TRUE(app.Start());
+    EXPECT_TRUE(IsWindowEnabled(app.Control("cmdRestore"))) << "the backup was not found at start";
+    EXPECT_EQ(kBackupExistsStatus, app.Text(app.Control("lblOptimizeStatus")));
+    App::Click(app.Control("cmdRestore"));
+    const MessageBoxSeen question = app.NextBox();
+    EXPECT_EQ(L"你想恢复到原来的TCP/IP配置。", question.text);
+    EXPECT_EQ(app.main(), question.owner);
+    ASSERT_TRUE(app.Answer(question, IDYES));
+    const MessageBoxSeen closing = app.NextBox(question.hwnd);
+    ExpectClosingQuestion(app, closing, L"您的TCP/IP参数已恢复到了原有值");
+    ASSERT_TRUE(app.Answer(closing, IDNO));
+    EXPECT_EQ(L"系统配置已恢复成功。", app.Text(app.Control("lblOptimizeStatus")));
+    EXPECT_TRUE(app.Close());
+}
+
+TEST_F(GuiStart, FirstStartRecordsInstallPathAndLeavesRestoreDisabled) {
+    App app(L"first-start", L"winxp");
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(L"Vornix Internet Optimizer - 提升您的网速，远远超过以前！", app.Text(app.main()));
+    EXPECT_EQ(app.exe(), reg::String(HKLM, kProductKey, L"InstallPath"));
+    EXPECT_FALSE(reg::Exists(HKLM, kProductKey, kBackupFlag));
+    EXPECT_FALSE(IsWindowEnabled(app.Control("cmdRestore")));
+    EXPECT_EQ(L"", app.Text(app.Control("lblOptimizeStatus")));
+    EXPECT_TRUE(app.Close()) << "WM_CLOSE did not end the program with code 0";
+}
+
+TEST_F(GuiStart, SecondInstanceEndsAtOnceWithoutAWindow) {
+    App app(L"second-instance", L"winxp");
+    ASSERT_TRUE(app.Start());
+    DWORD secondPid = 0;
+    Handle second(app.StartAnother(&secondPid));
+    ASSERT_TRUE(second.get());
+    const bool ended = WaitForSingleObject(second.get(), 10000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(second.get(), 99);
+    ASSERT_TRUE(ended) << "the second instance kept running";
+    DWORD code = 1;
+    GetExitCodeProcess(second.get(), &code);
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(1, MainWindowCount());
+    EXPECT_TRUE(app.Running());
+    EXPECT_TRUE(app.Close());
+}
+
+TEST_F(GuiOptimize, WithoutMethodWarnsAndBlinksUntilAMethodIsChosen) {
+    App app(L"no-method", L"winxp");
+    ASSERT_TRUE(app.Start());
+    HWND label1 = app.Control("Label1");
+    ASSERT_TRUE(label1);
+    EXPECT_FALSE(IsWindowVisible(label1));
+    App::Click(app.Control("cmdOptimize"));
+    const MessageBoxSeen box = app.NextBox();
+    EXPECT_EQ(L"您的TCP / IP协议不能得到优化！", box.title);
+    EXPECT_EQ(L"首先，请指定您的网络连接方式", box.text);
+    EXPECT_EQ(app.main(), box.owner);
+    ASSERT_TRUE(app.Answer(box, IDOK));
+
+    // The border shows and hides every 500 ms.
+    std::vector<ULONGLONG> toggles;
+    bool shown = IsWindowVisible(label1) != FALSE;
+    for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < 3000;) {
+        Sleep(10);
+        const bool now = IsWindowVisible(label1) != FALSE;
+        if (now != shown) toggles.push_back(GetTickCount64());
+        shown = now;
+    }
+    EXPECT_GE(toggles.size(), 4u);
+    for (std::size_t i = 1; i < toggles.size(); ++i) {
+        EXPECT_GT(toggles[i] - toggles[i - 1], 250u);
+        EXPECT_LT(toggles[i] - toggles[i - 1], 1000u);
+    }
+
+    App::Click(app.Control("optInternetMethod", 2));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(label1); }, 2000));
+    EXPECT_FALSE(WaitUntil([&] { return IsWindowVisible(label1) != FALSE; }, 1500))
+        << "the border blinks on after a method was chosen";
+    EXPECT_TRUE(IsWindowVisible(app.Control("picInternetSpeed", 2)));
+    EXPECT_TRUE(IsWindowVisible(app.Control("lblNext1")));
+    EXPECT_FALSE(reg::Exists(HKLM, kProductKey, kBackupFlag));
+    EXPECT_TRUE(app.Close());
+}
+
+TEST_F(GuiOptimize, WindowsXpRunWritesEveryInterfaceThenRestoreUndoesIt) {
+    // Interface A has an MTU of its own, B nothing; the stack a TTL.
+    reg::SetDword(HKLM, InterfaceKey(0), L"MTU", 1400);
+    reg::CreateKey(HKLM, InterfaceKey(1));
+    reg::SetDword(HKLM, kParameters, L"DefaultTTL", 64);
+    const auto before = TcpipState();
+    {
+        App app(L"optimize-xp", L"winxp");
+        ASSERT_TRUE(app.Start());
+        const RunSeen run = Optimize(app, 0, 3, IDNO);  // DSL, 2Mb
+        EXPECT_EQ(L"VornixInternetOptimizer", run.summary.title);
+        EXPECT_EQ(app.main(), run.summary.owner);
+        EXPECT_NE(std::wstring::npos, run.summary.text.find(L"最大传输单元 (MTU)\t= 1492 字节"));
+        EXPECT_NE(std::wstring::npos, run.summary.text.find(L"接收窗口 (RWIN)\t\t= 47916 字节"));
+        EXPECT_EQ(std::wstring::npos, run.summary.text.find(L"MSS")) << "MSS is a Windows 9x value";
+        ExpectClosingQuestion(app, run.closing, L"优化完成");
+        EXPECT_EQ(kBackupExistsStatus, app.Text(app.Control("lblOptimizeStatus")));
+        EXPECT_TRUE(IsWindowEnabled(app.Control("cmdRestore")));
+        EXPECT_TRUE(app.Close());
+    }
+    EXPECT_EQ(1u, reg::Dword(HKLM, kProductKey, kBackupFlag));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(1492u, reg::Dword(HKLM, InterfaceKey(i), L"MTU")) << i;
+        EXPECT_EQ(47916u, reg::Dword(HKLM, InterfaceKey(i), L"TcpWindowSize")) << i;
+    }
+    const std::pair<const wchar_t*, DWORD> parameters[] = {
+        {L"TcpWindowSize", 47916}, {L"DefaultTTL", 128}, {L"EnablePMTUBHDetect", 0},
+        {L"EnablePMTUDiscovery", 1}, {L"SackOpts", 1},   {L"Tcp1323Opts", 1}};
+    for (const auto& [name, value] : parameters) {
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), reg::Type(HKLM, kParameters, name)) << name;
+        EXPECT_EQ(value, reg::Dword(HKLM, kParameters, name)) << name;
+    }
+    EXPECT_FALSE(reg::Exists(HKLM, kMstcp, L"DefaultTTL"));
+
+    RestoreFromNewStart(L"optimize-xp", L"winxp");
+    EXPECT_EQ(before, TcpipState());
+}
+
+TEST_F(GuiOptimize, Windows98RunWritesNumberTextThenRestoreUndoesIt) {
+    reg::SetString(HKLM, kNetTrans, L"MaxMTU", L" 576");
+    const auto before = TcpipState();
+    {
+        App app(L"optimize-98", L"win98");
+        ASSERT_TRUE(app.Start());
+        const RunSeen run = Optimize(app, 0, 3, IDNO);
+        EXPECT_NE(std::wstring::npos, run.summary.text.find(L"段最大值 (MSS)\t\t= 1452 字节"));
+        ExpectClosingQuestion(app, run.closing, L"优化完成");
+        EXPECT_EQ(kBackupExistsStatus, app.Text(app.Control("lblOptimizeStatus")));
+        EXPECT_TRUE(IsWindowEnabled(app.Control("cmdRestore")));
+        EXPECT_TRUE(app.Close());
+    }
+    EXPECT_EQ(1u, reg::Dword(HKLM, kProductKey, kBackupFlag));
+    const std::pair<std::wstring, const wchar_t*> texts[] = {
+        {kNetTrans + L"|MaxMTU", L" 1492"},  {kNetTrans + L"|MaxMSS", L" 1452"},
+        {kMstcp + L"|DefaultRcvWindow", L" 47916"}, {kMstcp + L"|DefaultTTL", L" 128"},
+        {kMstcp + L"|PMTUBlackHoleDetect", L" 0"}, {kMstcp + L"|PMTUDiscovery", L" 1"},
+        {kMstcp + L"|SackOpts", L" 1"},      {kMstcp + L"|Tcp1323Opts", L" 1"}};
+    for (const auto& [where, text] : texts) {
+        const std::wstring key = where.substr(0, where.find(L'|'));
+        const std::wstring name = where.substr(where.find(L'|') + 1);
+        EXPECT_EQ(static_cast<DWORD>(REG_SZ), reg::Type(HKLM, key, name)) << name;
+        EXPECT_EQ(text, reg::String(HKLM, key, name)) << name;
+    }
+    EXPECT_FALSE(reg::Exists(HKLM, kParameters, L"DefaultTTL"));
+
+    RestoreFromNewStart(L"optimize-98", L"win98");
+    EXPECT_EQ(before, TcpipState());
+}
+
+TEST_F(GuiAbout, OkSendsTheBrowserToTheHomePage) {
+    // winebrowser starts the programs listed in "Browsers" with the address;
+    // this one appends it to a file.
+    const std::string log = std::string(VORNIX_GUI_WORK_DIR) + "/browser.log";
+    DeleteFileW(DosPath(log).c_str());
+    const std::wstring browsersKey = L"Software\\Wine\\WineBrowser";
+    reg::SetString(HKEY_CURRENT_USER, browsersKey, L"Browsers",
+                   L"/bin/sh \"" + Widen(VORNIX_GUI_SOURCE_DIR) + L"/fake-browser.sh\" \"" +
+                       Widen(log) + L"\"");
+    App app(L"about", L"winxp");
+    ASSERT_TRUE(app.Start());
+    App::Click(app.Control("cmdAbout"));
+    const MessageBoxSeen box = app.NextBox();
+    EXPECT_EQ(L"关于", box.title);
+    EXPECT_EQ(0u, box.text.rfind(L"Vornix Internet Optimizer v1.0.2\r\n", 0)) << box.text;
+    EXPECT_EQ(app.main(), box.owner);
+    ASSERT_TRUE(app.Answer(box, IDOK));
+    std::string opened;
+    WaitUntil([&] { return !(opened = ReadFile(DosPath(log))).empty(); }, 20000);
+    reg::Delete(HKEY_CURRENT_USER, browsersKey, L"Browsers");
+    EXPECT_EQ("https://www.example.com/vornix-internet-optimizer/\n", opened);
+    EXPECT_TRUE(app.Close());
+}
+
+TEST_F(GuiManifest, WrittenOnWindows2000AndXpOnly) {
+    const std::string expected = ManifestText("Vornix Internet Optimizer", true);
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"winxp", true}, {L"win2k", true}, {L"win98", false}, {L"win10", false}};
+    for (const auto& [version, written] : cases) {
+        SCOPED_TRACE(testing::Message() << "as " << std::wstring(version));
+        App app(std::wstring(L"manifest-") + version, version);
+        ASSERT_TRUE(app.Start());
+        EXPECT_TRUE(app.Close());
+        const std::wstring manifest = app.exe() + L".manifest";
+        const DWORD attributes = GetFileAttributesW(manifest.c_str());
+        if (!written) {
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, attributes);
+            continue;
+        }
+        // Wine reports every regular file as ARCHIVE besides what was set.
+        EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                     FILE_ATTRIBUTE_SYSTEM),
+                  attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+        const std::string text = ReadFile(manifest);
+        EXPECT_EQ(expected, text);
+        std::size_t lines = 0;
+        for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
+            ++lines;
+        }
+        EXPECT_EQ(22u, lines);
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((manifest + L".tmp").c_str()));
+    }
+}
+
+TEST_F(GuiManifest, ExistingManifestIsLeftAlone) {
+    App app(L"manifest-present", L"winxp");
+    const std::wstring manifest = app.exe() + L".manifest";
+    const std::string own = ManifestText("Someone Else", true);
+    std::ofstream(std::filesystem::path(manifest), std::ios::binary) << own;
+    const DWORD attributes = GetFileAttributesW(manifest.c_str());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+    ASSERT_TRUE(app.Start());
+    EXPECT_TRUE(app.Close());
+    EXPECT_EQ(attributes, GetFileAttributesW(manifest.c_str()));
+    EXPECT_EQ(own, ReadFile(manifest));
+}
+
+// Wine restarts by running wineboot, which ends every process of the prefix
+// (this one too) and then, as after a real restart, runs the RunOnce
+// entries. restart-test.sh checks what this leaves behind.
+TEST_F(GuiRestart, DISABLED_AnsweringYesRestartsTheMachine) {
+    App app(L"restart", L"winxp");
+    ASSERT_TRUE(app.Start());
+    const RunSeen run = Optimize(app, 0, 3, 0);
+    ExpectClosingQuestion(app, run.closing, L"优化完成");
+    HWND yes = GetDlgItem(run.closing.hwnd, IDYES);
+    ASSERT_TRUE(yes);
+    // The restart would end them too: another test run in the same prefix
+    // is waited for, not killed.
+    std::wstring others;
+    if (!WaitUntil([&] { return (others = OtherPrograms(GetCurrentProcessId(), app.pid())).empty(); },
+                   60000)) {
+        app.Answer(run.closing, IDNO);
+        FAIL() << "other programs run in the prefix: " << others;
+    }
+    reg::SetString(HKLM, kRunOnce, L"VornixGuiRestartProbe",
+                   L"C:\\windows\\system32\\cmd.exe /c echo restarted>\"" +
+                       WorkFile("restart-runonce.txt") + L"\"");
+    std::ofstream(std::filesystem::path(WorkFile("restart-answered-yes.txt"))) << app.pid() << "\n";
+    App::Click(yes);
+    WaitUntil([] { return false; }, 60000);
+    std::ofstream(std::filesystem::path(WorkFile("restart-survived.txt")))
+        << (app.Running() ? "program still running\n" : "program ended\n");
+    reg::Delete(HKLM, kRunOnce, L"VornixGuiRestartProbe");
+    FAIL() << "answering Yes did not restart the machine";
+}
+
+// After the restart: the probe has run, the program is gone, and its run
+// had finished before the restart.
+TEST(GuiRestartAfter, DISABLED_ProgramGoneAndRunComplete) {
+    EXPECT_FALSE(reg::Exists(HKLM, kRunOnce, L"VornixGuiRestartProbe"));
+    EXPECT_EQ(0, MainWindowCount());
+    Handle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"VornixInternetOptimizer.SingleInstance"));
+    EXPECT_FALSE(mutex.get()) << "the program's instance mutex outlived the restart";
+    EXPECT_EQ(1u, reg::Dword(HKLM, kProductKey, kBackupFlag));
+    EXPECT_EQ(47916u, reg::Dword(HKLM, kParameters, L"TcpWindowSize"));
+    reg::Delete(HKLM, kRunOnce, L"VornixGuiRestartProbe");
+    CleanMachine();
+}
+
+}  // namespace
+}  // namespace vornix::gui
