@@ -25,14 +25,11 @@ std::vector<Registry::NewValue> Values(Family family, const TuningSet& tuning,
 
 bool Form1::ApplyTuning() {
     lastFailure_.clear();
-    const std::int32_t platform = objOS().OperatingPlatform();
-    if (platform == 0) {
-        lastFailure_ = text::kReasonUnknownWindows;
-        return false;
-    }
+    const std::optional<Family> family = RunningFamily();
+    if (!family) return false;
     Registry& reg = objReg();
     bool written = true;
-    if (platform == 1) {
+    if (*family == Family::Win9x) {
         for (const auto& [key, values] : GroupByKey(kWin9xValues.data(),
                                                     kWin9xValues.data() + kWin9xValues.size())) {
             written = reg.SaveRegValues(kHkeyLocalMachine, key,

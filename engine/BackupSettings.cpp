@@ -71,13 +71,10 @@ std::optional<std::int32_t> Present(const Recorded& r) {
 
 bool Form1::BackupSettings() {
     lastFailure_.clear();
-    const std::int32_t platform = objOS().OperatingPlatform();
-    if (platform == 0) {
-        lastFailure_ = text::kReasonUnknownWindows;
-        return false;
-    }
+    const std::optional<Family> running = RunningFamily();
+    if (!running) return false;
+    const Family family = *running;
     Registry& reg = objReg();
-    const Family family = platform == 1 ? Family::Win9x : Family::NT;
     const std::string storeKey = ProductKey();
     std::string familyKey;
     bool stored = true;

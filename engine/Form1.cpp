@@ -28,6 +28,15 @@ clsShutdownNT& Form1::objShutdown() {
 
 std::string Form1::ProductKey() const { return "SOFTWARE\\" + services_.productName; }
 
+std::optional<Family> Form1::RunningFamily() {
+    const std::int32_t platform = objOS().OperatingPlatform();
+    if (platform == 0) {
+        lastFailure_ = text::kReasonUnknownWindows;
+        return std::nullopt;
+    }
+    return platform == 1 ? Family::Win9x : Family::NT;
+}
+
 bool Form1::BackupExists() {
     return objReg().ReadRegWord(kHkeyLocalMachine, ProductKey(), kBackupFlagName) == 1;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/Form1Controls.h"
+#include "engine/RegistryNumbers.h"
 #include "engine/SystemServices.h"
 #include "profiles/TuningSet.h"
 #include "system/Registry.h"
@@ -60,6 +61,10 @@ private:
     Registry& objReg();
     clsOS& objOS();
     clsShutdownNT& objShutdown();
+
+    // The running Windows family; none (with the reason kept) on a system
+    // the program does not know, where nothing may be read or written.
+    std::optional<Family> RunningFamily();
 
     void RunStep(int value);
     void CloseRun();

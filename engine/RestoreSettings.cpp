@@ -47,13 +47,10 @@ bool Form1::RestoreSettings() {
         lastFailure_ = text::kReasonNoBackup;
         return false;
     }
-    const std::int32_t platform = objOS().OperatingPlatform();
-    if (platform == 0) {
-        lastFailure_ = text::kReasonUnknownWindows;
-        return false;
-    }
+    const std::optional<Family> running = RunningFamily();
+    if (!running) return false;
+    const Family family = *running;
     Registry& reg = objReg();
-    const Family family = platform == 1 ? Family::Win9x : Family::NT;
     const std::string familyKey = ProductKey() + (family == Family::Win9x ? kWin9xStoreKey
                                                                           : kNtStoreKey);
     auto damaged = [&](const std::string& key, const std::string& name) {
