@@ -123,8 +123,6 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
     font_ = SongTi(false);
     boldFont_ = SongTi(true);
     maroonBrush_ = CreateSolidBrush(kMaroon);
-    banner_.Load(instance_, IDR_BANNER);
-    logo_.Load(instance_, IDR_LOGO);
 
     RECT frame{0, 0, Px(kClientWidthTwips), Px(kClientHeightTwips)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
@@ -269,6 +267,12 @@ void MainWindow::Show(int showCommand) {
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
     SetFocus(controls_[static_cast<std::size_t>(ControlId("cmdOptimize") - kFirstControlId)]);
+}
+
+void MainWindow::LoadPictures() {
+    banner_.Load(instance_, IDR_BANNER);
+    logo_.Load(instance_, IDR_LOGO);
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void MainWindow::PumpEvents() {

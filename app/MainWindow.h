@@ -34,6 +34,11 @@ public:
     // Centres the window on the screen, shows it and puts the focus on Optimize.
     void Show(int showCommand);
 
+    // Decodes the banner and the logo and repaints. Done once the window
+    // shows, so that starting COM and decoding do not hold up its first
+    // appearance.
+    void LoadPictures();
+
     // Dispatches every pending message, as the registry walk asks between entries.
     void PumpEvents();
 

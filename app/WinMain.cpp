@@ -33,18 +33,19 @@ private:
     bool alreadyRunning_ = false;
 };
 
-// COM for the picture loader, for the life of the program.
+// COM for the picture loader, from Start to the end of the program.
 class ComScope {
 public:
-    ComScope() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ComScope() = default;
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     ~ComScope() {
         if (ok_) CoUninitialize();
     }
+    void Start() { ok_ = SUCCEEDED(CoInitialize(nullptr)); }
 
 private:
-    bool ok_;
+    bool ok_ = false;
 };
 
 int Run(HINSTANCE instance, int showCommand) {
@@ -77,6 +78,8 @@ int Run(HINSTANCE instance, int showCommand) {
     // Load: the install record and the backup check, before the window shows.
     window.form().Form_Load(exe.folder, exe.baseName);
     window.Show(showCommand);
+    com.Start();
+    window.LoadPictures();
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
