@@ -149,111 +149,130 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
 void MainWindow::CreateControls() {
     const auto layout = Form1Layout();
     controls_.assign(layout.size(), nullptr);
+    // Rows run front to back: each new child goes below the ones before it,
+    // which also makes the rows' order the keyboard focus order. The options
+    // of a speed panel are made when the panel first shows: most panels never
+    // do, and a window made at start-up is start-up time.
+    for (std::size_t row = 0; row < layout.size(); ++row) {
+        if (InPanel(layout[row])) continue;
+        CreateControl(row);
+    }
+    for (std::size_t k = 0; k < panels_.size(); ++k) {
+        panels_[k].OnFirstShow([this, k] {
+            const auto rows = Form1Layout();
+            for (std::size_t row = 0; row < rows.size(); ++row) {
+                if (InPanel(rows[row]) && rows[row].containerIndex == static_cast<int>(k)) {
+                    CreateControl(row);
+                }
+            }
+        });
+    }
+}
+
+bool MainWindow::InPanel(const ControlSpec& spec) {
+    return spec.container && std::strcmp(spec.container, "picInternetSpeed") == 0;
+}
+
+void MainWindow::CreateControl(std::size_t row) {
+    const auto layout = Form1Layout();
+    const ControlSpec& spec = layout[row];
     auto find = [&](const char* name, int index) -> std::size_t {
-        for (std::size_t row = 0; row < layout.size(); ++row) {
-            if (std::strcmp(layout[row].name, name) == 0 && layout[row].index == index) return row;
+        for (std::size_t r = 0; r < layout.size(); ++r) {
+            if (std::strcmp(layout[r].name, name) == 0 && layout[r].index == index) return r;
         }
         return layout.size();
     };
-    HDC dc = GetDC(hwnd_);
-    bool methodGroupOpen = false;
-    // Rows run front to back: each new child goes below the ones before it,
-    // which also makes the rows' order the keyboard focus order.
-    for (std::size_t row = 0; row < layout.size(); ++row) {
-        const ControlSpec& spec = layout[row];
-        HWND parent = hwnd_;
-        int left = spec.left;
-        int top = spec.top;
-        int width = spec.width;
-        if (spec.container) {
-            const std::size_t owner = find(spec.container, spec.containerIndex);
-            if (owner < layout.size() && layout[owner].kind == ControlKind::PictureBox) {
-                parent = controls_[owner];  // a real container
-                width = std::min(width, layout[owner].width - left);
-            } else if (owner < layout.size()) {
-                left += layout[owner].left;  // frames only frame: place on the window
-                top += layout[owner].top;
-            }
-        }
-        std::wstring caption;
-        if (spec.caption) {
-            caption = Widen(spec.caption);
-        } else if (spec.kind == ControlKind::OptionButton) {
-            const int method = spec.containerIndex;
-            caption = Widen(ConnectionMethods()[static_cast<std::size_t>(method)]
-                                .speeds[static_cast<std::size_t>(spec.index)]
-                                .caption);
-        }
-        HFONT font = spec.font == ControlFont::SongTi9Bold ? boldFont_ : font_;
-        const wchar_t* cls = L"STATIC";
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0);
-        DWORD exStyle = 0;
-        switch (spec.kind) {
-            case ControlKind::CommandButton:
-                cls = L"BUTTON";
-                style |= BS_PUSHBUTTON | WS_TABSTOP;
-                break;
-            case ControlKind::OptionButton: {
-                cls = L"BUTTON";
-                style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
-                const bool method = std::strcmp(spec.name, "optInternetMethod") == 0;
-                if (spec.index == 0) style |= WS_GROUP;
-                methodGroupOpen = method;
-                // An option is as wide as its caption needs, up to its width.
-                HGDIOBJ old = SelectObject(dc, font);
-                SIZE size{};
-                GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-                SelectObject(dc, old);
-                width = std::min(width, static_cast<int>(size.cx + 24) * kTwipsPerPixel);
-                break;
-            }
-            case ControlKind::Frame:
-                cls = kFrameClass;
-                break;
-            case ControlKind::Label:
-                style |= SS_NOPREFIX;
-                break;
-            case ControlKind::PictureBox:
-                cls = kPanelClass;
-                exStyle |= WS_EX_CONTROLPARENT;
-                break;
-            case ControlKind::ProgressBar:
-                cls = PROGRESS_CLASSW;
-                break;
-            case ControlKind::Image:
-                continue;  // drawn by the window itself, like the banner
-        }
-        if (methodGroupOpen && std::strcmp(spec.name, "optInternetMethod") != 0) {
-            style |= WS_GROUP;  // ends the method options' group
-            methodGroupOpen = false;
-        }
-        HWND control = CreateWindowExW(
-            exStyle, cls, caption.c_str(), style, Px(left), Px(top), Px(width), Px(spec.height),
-            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(row))),
-            instance_, nullptr);
-        controls_[row] = control;
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (!spec.enabled) EnableWindow(control, FALSE);
-
-        const std::string name = spec.name;
-        if (name == "lblOptimizeStatus") lblOptimizeStatus_.Attach(control, spec.visible);
-        if (name == "lblNext1") lblNext1_.Attach(control, spec.visible);
-        if (name == "Label1") label1_.Attach(control, spec.visible);
-        if (name == "Label2") label2_.Attach(control, spec.visible);
-        if (name == "cmdRestore") cmdRestore_.Attach(control);
-        if (name == "picInternetSpeed") {
-            panels_[static_cast<std::size_t>(spec.index)].Attach(control, spec.visible);
-        }
-        if (name == "pgbOptimize") {
-            pgbOptimize_.Attach(control);
-            SendMessageW(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-        }
-        // Option 0 of every speed panel starts selected; no method does.
-        if (spec.kind == ControlKind::OptionButton && spec.container && spec.index == 0) {
-            SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+    HWND parent = hwnd_;
+    int left = spec.left;
+    int top = spec.top;
+    int width = spec.width;
+    if (spec.container) {
+        const std::size_t owner = find(spec.container, spec.containerIndex);
+        if (owner < layout.size() && layout[owner].kind == ControlKind::PictureBox) {
+            parent = controls_[owner];  // a real container
+            width = std::min(width, layout[owner].width - left);
+        } else if (owner < layout.size()) {
+            left += layout[owner].left;  // frames only frame: place on the window
+            top += layout[owner].top;
         }
     }
-    ReleaseDC(hwnd_, dc);
+    std::wstring caption;
+    if (spec.caption) {
+        caption = Widen(spec.caption);
+    } else if (spec.kind == ControlKind::OptionButton) {
+        caption = Widen(ConnectionMethods()[static_cast<std::size_t>(spec.containerIndex)]
+                            .speeds[static_cast<std::size_t>(spec.index)]
+                            .caption);
+    }
+    HFONT font = spec.font == ControlFont::SongTi9Bold ? boldFont_ : font_;
+    const wchar_t* cls = L"STATIC";
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0);
+    DWORD exStyle = 0;
+    switch (spec.kind) {
+        case ControlKind::CommandButton:
+            cls = L"BUTTON";
+            style |= BS_PUSHBUTTON | WS_TABSTOP;
+            break;
+        case ControlKind::OptionButton: {
+            cls = L"BUTTON";
+            style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
+            if (spec.index == 0) style |= WS_GROUP;
+            // An option is as wide as its caption needs, up to its width.
+            HDC dc = GetDC(hwnd_);
+            HGDIOBJ old = SelectObject(dc, font);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+            SelectObject(dc, old);
+            ReleaseDC(hwnd_, dc);
+            width = std::min(width, static_cast<int>(size.cx + 24) * kTwipsPerPixel);
+            break;
+        }
+        case ControlKind::Frame:
+            cls = kFrameClass;
+            break;
+        case ControlKind::Label:
+            style |= SS_NOPREFIX;
+            break;
+        case ControlKind::PictureBox:
+            cls = kPanelClass;
+            exStyle |= WS_EX_CONTROLPARENT;
+            break;
+        case ControlKind::ProgressBar:
+            cls = PROGRESS_CLASSW;
+            break;
+        case ControlKind::Image:
+            return;  // drawn by the window itself, like the banner
+    }
+    // The first control after the method options ends their group.
+    if (row > 0 && std::strcmp(layout[row - 1].name, "optInternetMethod") == 0 &&
+        std::strcmp(spec.name, "optInternetMethod") != 0) {
+        style |= WS_GROUP;
+    }
+    HWND control = CreateWindowExW(
+        exStyle, cls, caption.c_str(), style, Px(left), Px(top), Px(width), Px(spec.height),
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(row))),
+        instance_, nullptr);
+    controls_[row] = control;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (!spec.enabled) EnableWindow(control, FALSE);
+
+    const std::string name = spec.name;
+    if (name == "lblOptimizeStatus") lblOptimizeStatus_.Attach(control, spec.visible);
+    if (name == "lblNext1") lblNext1_.Attach(control, spec.visible);
+    if (name == "Label1") label1_.Attach(control, spec.visible);
+    if (name == "Label2") label2_.Attach(control, spec.visible);
+    if (name == "cmdRestore") cmdRestore_.Attach(control);
+    if (name == "picInternetSpeed") {
+        panels_[static_cast<std::size_t>(spec.index)].Attach(control, spec.visible);
+    }
+    if (name == "pgbOptimize") {
+        pgbOptimize_.Attach(control);
+        SendMessageW(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    }
+    // Option 0 of every speed panel starts selected; no method does.
+    if (spec.kind == ControlKind::OptionButton && spec.container && spec.index == 0) {
+        SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+    }
 }
 
 void MainWindow::Show(int showCommand) {

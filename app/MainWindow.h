@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include "app/Form1Layout.h"
 #include "app/Picture.h"
 #include "app/ProductInfo.h"
 #include "app/Win32Controls.h"
@@ -46,6 +47,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    void CreateControl(std::size_t row);
+    static bool InPanel(const ControlSpec& spec);
     void OnCommand(int id, int code);
     void OnPaint();
     HBRUSH OnControlColor(HDC dc, HWND control);

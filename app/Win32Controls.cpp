@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "app/WideText.h"
 
 namespace vornix {
@@ -34,6 +36,7 @@ void Win32Timer::SetEnabled(bool enabled) {
 }
 
 void Win32Panel::SetVisible(bool visible) {
+    if (visible && fill_) std::exchange(fill_, nullptr)();
     visible_ = visible;
     ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
 }

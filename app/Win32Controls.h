@@ -1,5 +1,6 @@
 #pragma once
 // The main window's controls behind the interfaces its logic drives.
+#include <functional>
 #include <string>
 
 #include <windows.h>
@@ -59,15 +60,18 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// A panel whose contents are made the first time it shows.
 class Win32Panel final : public Panel {
 public:
     void Attach(HWND hwnd, bool visible) { hwnd_ = hwnd; visible_ = visible; }
+    void OnFirstShow(std::function<void()> fill) { fill_ = std::move(fill); }
     void SetVisible(bool visible) override;
     bool Visible() const override { return visible_; }
 
 private:
     HWND hwnd_ = nullptr;
     bool visible_ = false;
+    std::function<void()> fill_;
 };
 
 // Modal boxes owned by the main window. Its timers keep ticking while a box
