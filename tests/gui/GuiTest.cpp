@@ -53,6 +53,10 @@ struct RunSeen {
 // unless that is 0.
 RunSeen Optimize(App& app, int method, int speed, int closingAnswer) {
     App::Click(app.Control("optInternetMethod", method));
+    // The panel's options are made when it first shows: wait for them.
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(app.SpeedOption(method, speed)) != FALSE; },
+                          5000))
+        << "speed option " << speed << " of method " << method << " never showed";
     App::Click(app.SpeedOption(method, speed));
     App::Click(app.Control("cmdOptimize"));
     RunSeen run;

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Exports the whole of HKEY_LOCAL_MACHINE (wine reg export) before an
+# optimize run, after it and after the restore, as Windows XP and as Windows
+# 98, and checks what differs: after the optimize exactly the TCP/IP values
+# of the running family plus the product key (InstallPath and the backup
+# store); after the restore the product key alone.
+#
+# Ignored, because other tests create and remove them while this one runs
+# (ctest -j; core_tests does not take the wine_tcpip lock):
+#   HKEY_LOCAL_MACHINE\SOFTWARE\VornixContractTest-<pid> and everything below.
+# Nothing else changes by itself between two exports in Wine 8.
+#
+# Usage: hklm-diff-test.sh WINE_RUN DRIVER_EXE WORK_DIR
+set -u
+wine_run=$1 driver=$2 work=$3
+export LC_ALL=C
+product='HKEY_LOCAL_MACHINE\Software\Vornix Internet Optimizer'
+tcpip='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services'
+
+fail() {
+  echo "hklm-diff-test: $*" >&2
+  "$wine_run" "$driver" --gtest_also_run_disabled_tests --gtest_filter=HklmStep.DISABLED_Clean >/dev/null 2>&1
+  exit 1
+}
+
+step() {
+  "$wine_run" "$driver" --gtest_also_run_disabled_tests --gtest_filter="HklmStep.DISABLED_$1" \
+    >"$work/hklm-step.log" 2>&1 || fail "step $1 failed: $(tail -n 30 "$work/hklm-step.log")"
+}
+
+# The export as sorted lines "K|[key]" and "V|[key]|value line", continued
+# lines joined, the ignored keys left out.
+export_hklm() {
+  "$wine_run" reg export HKLM "$work/hklm-$1.reg" /y >/dev/null 2>&1 || fail "reg export failed"
+  iconv -f UTF-16LE -t UTF-8 "$work/hklm-$1.reg" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' | awk '
+    /^\[/ { key = $0; print "K|" key; next }
+    cont { line = line substr($0, 3) }
+    !cont { if ($0 == "" || $0 ~ /^Windows Registry Editor/) next; line = $0 }
+    { cont = line ~ /\\$/; if (cont) { line = substr(line, 1, length(line) - 1); next }
+      print "V|" key "|" line }
+  ' | grep -Fv '[HKEY_LOCAL_MACHINE\SOFTWARE\VornixContractTest-' \
+    | grep -Fv '[HKEY_LOCAL_MACHINE\Software\VornixContractTest-' | sort >"$work/hklm-$1.txt"
+  [[ $(wc -l <"$work/hklm-$1.txt") -gt 1000 ]] || fail "the export of HKLM is too small"
+}
+
+# "key|name" of everything that differs between two exports ("key|(key)" for
+# a key that came or went).
+changes() {
+  comm -3 "$work/hklm-$1.txt" "$work/hklm-$2.txt" | sed 's/^\t//' | awk '
+    /^K\|/ { k = substr($0, 4, length($0) - 4); print k "|(key)"; next }
+    { rest = substr($0, 3); end = index(rest, "]|"); k = substr(rest, 2, end - 2)
+      v = substr(rest, end + 2)
+      if (substr(v, 1, 1) == "@") { print k "|@"; next }
+      match(v, /^"([^"\\]|\\.)*"/); print k "|" substr(v, 2, RLENGTH - 2) }
+  ' | sort -u
+}
+
+expect_changes() {  # label, from, to, expected lines
+  printf '%s\n' "$4" | sort >"$work/hklm-expected.txt"
+  changes "$2" "$3" >"$work/hklm-changed.txt"
+  if ! diff -u "$work/hklm-expected.txt" "$work/hklm-changed.txt" >"$work/hklm-diff.txt"; then
+    fail "$1: HKLM changed otherwise than expected (- expected only, + changed only):
+$(tail -n +3 "$work/hklm-diff.txt")"
+  fi
+  echo "hklm-diff-test: $1: $(wc -l <"$work/hklm-changed.txt") keys/values changed, as expected"
+}
+
+product_changes() {  # family key, its plain names, interface records
+  local family="$product\\$1" name
+  printf '%s\n' "$product|(key)" "$product|InstallPath" "$product|备份    " "$family|(key)" \
+    "$family|AbsentValues" "$family|BackupFormat"
+  for name in $2; do echo "$family|$name"; done
+  if [[ -n $3 ]]; then
+    echo "$family\\Interfaces|(key)"
+    for name in $3; do echo "$family\\Interfaces|$name"; done
+  fi
+}
+
+mkdir -p "$work"
+interfaces='{VORNIX-REL-A} {VORNIX-REL-B} {VORNIX-REL-C}'
+
+step PrepareXp
+export_hklm xp-before
+step OptimizeXp
+export_hklm xp-optimized
+step RestoreXp
+export_hklm xp-restored
+xp_store=$(product_changes Platform_Windows_NT_2K_XP \
+  "MTU TcpWindowSize DefaultTTL EnablePMTUBHDetect EnablePMTUDiscovery SackOpts Tcp1323Opts" \
+  "$interfaces")
+xp_tcpip=$(
+  for name in TcpWindowSize DefaultTTL EnablePMTUBHDetect EnablePMTUDiscovery SackOpts Tcp1323Opts; do
+    echo "$tcpip\\Tcpip\\Parameters|$name"
+  done
+  for itf in $interfaces; do
+    echo "$tcpip\\Tcpip\\Parameters\\Interfaces\\$itf|MTU"
+    echo "$tcpip\\Tcpip\\Parameters\\Interfaces\\$itf|TcpWindowSize"
+  done)
+expect_changes "Windows XP, after the optimize" xp-before xp-optimized "$xp_store
+$xp_tcpip"
+expect_changes "Windows XP, after the restore" xp-before xp-restored "$xp_store"
+
+step Prepare98
+export_hklm 98-before
+step Optimize98
+export_hklm 98-optimized
+step Restore98
+export_hklm 98-restored
+store98=$(product_changes Platform_Windows_95_98_ME \
+  "MaxMTU MaxMSS DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts" "")
+tcpip98=$(
+  for name in MaxMTU MaxMSS; do echo "$tcpip\\Class\\NetTrans|$name"; done
+  for name in DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts; do
+    echo "$tcpip\\VxD\\MSTCP|$name"
+  done)
+expect_changes "Windows 98, after the optimize" 98-before 98-optimized "$store98
+$tcpip98"
+expect_changes "Windows 98, after the restore" 98-before 98-restored "$store98"
+
+step Clean
+echo "hklm-diff-test: HKLM changed exactly where expected"
