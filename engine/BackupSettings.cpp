@@ -20,6 +20,7 @@ struct Recorded {
     std::string name;
     std::int32_t value = 0;
     bool absent = false;
+    std::string text;  // a string value's text as it was
 };
 
 std::string NotNumberReason(const std::string& key, const std::string& name) {
@@ -38,7 +39,7 @@ bool ReadSources(Registry& reg, Family family, const std::string& key,
             failure = NotNumberReason(key, names[i]);
             return false;
         }
-        out.push_back({names[i], read.value, read.kind == NumberRead::Absent});
+        out.push_back({names[i], read.value, read.kind == NumberRead::Absent, values[i].text});
     }
     return true;
 }
@@ -88,12 +89,21 @@ bool Form1::BackupSettings() {
         familyKey = storeKey + kWin9xStoreKey;
         reg.CreateRegKey(kHkeyLocalMachine, familyKey);
         stored = reg.SaveRegValues(kHkeyLocalMachine, familyKey, FamilyValues(family, records));
+        // The number text of the plain values may differ from the source
+        // ("576" is kept as " 576"); the exact texts go beside them.
+        std::vector<Registry::NewValue> texts;
+        for (const Recorded& r : records) {
+            if (!r.absent) texts.push_back(TextValue(r.name, r.text));
+        }
+        stored = (texts.empty() ||
+                  reg.SaveRegValues(kHkeyLocalMachine, familyKey + kStoreTextsKey, texts)) &&
+                 stored;
     } else {
         // Each interface's own MTU and window. The plain "MTU" of the store
         // keeps the last interface's, or the tuning set's when there is none.
         const std::vector<std::string> interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
         std::vector<Registry::NewValue> interfaceRecords;
-        Recorded mtu{"MTU", tuning_.lngMTU, false};
+        Recorded mtu{"MTU", tuning_.lngMTU, false, {}};
         for (const std::string& name : interfaces) {
             std::vector<Recorded> own;
             if (!ReadSources(reg, family, std::string(kInterfacesKey) + "\\" + name,

@@ -12,6 +12,10 @@
 //     "AbsentValues"  REG_SZ   names of the values that did not exist, joined
 //                              by ","; their plain value holds 0
 //     "BackupFormat"  DWORD    2 when the additions are present
+//   on the 95/98/ME family, the source texts as they were:
+//     Platform_Windows_95_98_ME\Texts
+//                     one REG_SZ per value that existed, holding its text
+//                     exactly (" 1500", "1500" or "1500 "), for the restore
 //   and, on the NT family, each interface's own values:
 //     Platform_Windows_NT_2K_XP\Interfaces
 //                     one REG_SZ per interface, named as the interface, such
@@ -32,6 +36,7 @@ inline constexpr const char* kInstallPathName = "InstallPath";
 inline constexpr const char* kWin9xStoreKey = "\\Platform_Windows_95_98_ME";
 inline constexpr const char* kNtStoreKey = "\\Platform_Windows_NT_2K_XP";
 inline constexpr const char* kStoreInterfacesKey = "\\Interfaces";
+inline constexpr const char* kStoreTextsKey = "\\Texts";
 inline constexpr const char* kAbsentValuesName = "AbsentValues";
 inline constexpr const char* kBackupFormatName = "BackupFormat";
 inline constexpr std::int32_t kBackupFormatWithAbsence = 2;

@@ -10,6 +10,7 @@
 
 #include "engine/BackupStore.h"
 #include "engine/Form1.h"
+#include "engine/NumberText.h"
 #include "engine/RegistryNumbers.h"
 #include "engine/RunTexts.h"
 #include "engine/TcpipLocations.h"
@@ -78,6 +79,11 @@ bool Form1::RestoreSettings() {
 
     std::vector<KeyChanges> changes;
     if (family == Family::Win9x) {
+        // The source texts as they were, where the store has them.
+        const std::vector<Registry::Value> texts =
+            recordsAbsence ? reg.ReadRegValues(kHkeyLocalMachine, familyKey + kStoreTextsKey,
+                                               std::vector<std::string>(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(plain)))
+                           : std::vector<Registry::Value>(plain);
         for (std::size_t i = 0; i < plain; ++i) {
             const TcpipValue& v = kWin9xValues[i];
             if (absent.count(v.name)) {
@@ -90,6 +96,10 @@ bool Form1::RestoreSettings() {
             if (read.kind != NumberRead::Number) return damaged(familyKey, v.name);
             tuning_.*v.member = read.value;
             Put(changes, family, v.key, v.name, read.value);
+            // Write the text exactly as it was, when it stands for the same number.
+            if (texts[i].IsString() && ParseNumberText(texts[i].text) == read.value) {
+                changes.back().writes.back().text = texts[i].text;
+            }
         }
     } else {
         // A store that records absence holds a DWORD for every value it does

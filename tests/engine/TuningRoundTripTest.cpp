@@ -62,6 +62,29 @@ TEST(TuningRoundTrip, Win98TunedMachineGetsItsNumbersBackAsNumberText) {
     EXPECT_EQ(before, m.MachineState());
 }
 
+TEST(TuningRoundTrip, Win98TextsComeBackAsTheyWereWrittenNotOnlyAsNumbers) {
+    TestMachine m(Windows::Win98);
+    m.StockWin98();
+    m.reg->SaveRegString(HKLM, kNetTrans, "MaxMTU", "576");
+    m.reg->SaveRegString(HKLM, kMstcp, "DefaultTTL", " 32 ");
+    m.reg->SaveRegString(HKLM, kMstcp, "SackOpts", "0");
+    const std::string before = m.MachineState();
+    m.Optimize();
+    // The store's plain values keep their number text.
+    EXPECT_EQ(" 576", m.reg->ReadRegString(HKLM, std::string(kProductKey) + "\\Platform_Windows_95_98_ME",
+                                           "MaxMTU"));
+    m.Restore();
+    EXPECT_EQ(before, m.MachineState());
+    EXPECT_EQ(576, m.form->tuning().lngMTU);
+
+    // A text that no longer stands for the stored number is not trusted:
+    // the number text is written.
+    m.reg->SaveRegString(HKLM, std::string(kProductKey) + "\\Platform_Windows_95_98_ME\\Texts",
+                         "MaxMTU", "577");
+    m.Restore();
+    EXPECT_EQ(" 576", m.reg->ReadRegString(HKLM, kNetTrans, "MaxMTU"));
+}
+
 TEST(TuningRoundTrip, XpInterfacesGetTheirOwnValuesBackAndNewOnesAreLeftAlone) {
     TestMachine m(Windows::XP);
     m.StockXP({"{AAAA}", "{BBBB}", "{CCCC}"});
@@ -217,6 +240,8 @@ void EveryFault(Windows windows, Phase phase) {
         EXPECT_EQ(before, m.MachineState()) << "write " << k << ": an original value was lost";
     }
     EXPECT_GT(failedRuns, writes * 3 / 4) << "most single failures must be noticed";
+    testing::Test::RecordProperty("faultPoints", writes);
+    testing::Test::RecordProperty("runsThatFailed", failedRuns);
 }
 
 TEST(EveryFault, Win98Optimize) { EveryFault(Windows::Win98, Phase::Optimize); }

@@ -106,8 +106,12 @@ step Optimize98
 export_hklm 98-optimized
 step Restore98
 export_hklm 98-restored
+# The 98 machine holds MaxMTU, DefaultTTL and Tcp1323Opts: their exact texts
+# are kept beside the plain values.
 store98=$(product_changes Platform_Windows_95_98_ME \
-  "MaxMTU MaxMSS DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts" "")
+  "MaxMTU MaxMSS DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts" ""
+  texts="$product\\Platform_Windows_95_98_ME\\Texts"
+  printf '%s\n' "$texts|(key)" "$texts|MaxMTU" "$texts|DefaultTTL" "$texts|Tcp1323Opts")
 tcpip98=$(
   for name in MaxMTU MaxMSS; do echo "$tcpip\\Class\\NetTrans|$name"; done
   for name in DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts; do
