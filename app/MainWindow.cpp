@@ -1,13 +1,13 @@
 #include "app/MainWindow.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "app/AboutText.h"
+#include "app/DynamicLibrary.h"
 #include "app/Form1Layout.h"
 #include "app/WideText.h"
 #include "profiles/ConnectionProfiles.h"
@@ -410,7 +410,13 @@ void MainWindow::OnAbout() {
                                    Widen(kAboutTitle).c_str(), MB_OK | MB_ICONINFORMATION);
     // An OK-only box answers OK also when closed with Esc or the close button.
     if (answer == IDOK) {
-        ShellExecuteA(hwnd_, nullptr, kHomePage, nullptr, nullptr, SW_SHOWMAXIMIZED);
+        // Loaded on first use and kept: the shell may go on working in
+        // threads of its own after the call returns.
+        if (!shell32_) shell32_ = std::make_unique<DynamicLibrary>(L"shell32.dll");
+        using ShellExecuteFn = HINSTANCE WINAPI(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+        if (auto* shellExecute = shell32_->Get<ShellExecuteFn>("ShellExecuteA")) {
+            shellExecute(hwnd_, nullptr, kHomePage, nullptr, nullptr, SW_SHOWMAXIMIZED);
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "app/Form1Layout.h"
+#include "app/DynamicLibrary.h"
 #include "app/Picture.h"
 #include "app/ProductInfo.h"
 #include "app/Win32Controls.h"
@@ -72,6 +73,7 @@ private:
     std::array<Win32Panel, 6> panels_;
     Win32MessageBoxes boxes_;
     std::unique_ptr<Form1> form_;
+    std::unique_ptr<DynamicLibrary> shell32_;
 };
 
 }  // namespace vornix

@@ -8,6 +8,11 @@ Picture::~Picture() {
     if (picture_) picture_->Release();
 }
 
+namespace {
+using CreateStreamOnHGlobalFn = HRESULT WINAPI(HGLOBAL, BOOL, LPSTREAM*);
+using OleLoadPictureFn = HRESULT WINAPI(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
+}  // namespace
+
 bool Picture::Load(HINSTANCE instance, int id) {
     HRSRC info = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
     if (!info) return false;
@@ -25,18 +30,23 @@ bool Picture::Load(HINSTANCE instance, int id) {
     }
     std::memcpy(target, bytes, size);
     GlobalUnlock(copy);
+    const DynamicLibrary ole32(L"ole32.dll");
+    auto oleaut32 = std::make_unique<DynamicLibrary>(L"oleaut32.dll");
+    auto* createStream = ole32.Get<CreateStreamOnHGlobalFn>("CreateStreamOnHGlobal");
+    auto* loadPicture = oleaut32->Get<OleLoadPictureFn>("OleLoadPicture");
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
+    if (!createStream || !loadPicture || FAILED(createStream(copy, TRUE, &stream))) {
         GlobalFree(copy);
         return false;
     }
     IPicture* picture = nullptr;
-    const HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                                      reinterpret_cast<void**>(&picture));
+    const HRESULT hr = loadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                                   reinterpret_cast<void**>(&picture));
     stream->Release();
     if (FAILED(hr) || !picture) return false;
     if (picture_) picture_->Release();
     picture_ = picture;
+    oleaut32_ = std::move(oleaut32);
     return true;
 }
 

@@ -1,8 +1,13 @@
 #pragma once
 // A JPEG or GIF picture from the executable's resources, decoded by the
-// system's own picture loader (OleLoadPicture).
+// system's own picture loader (OleLoadPicture). COM must be initialised on
+// the thread before Load.
+#include <memory>
+
 #include <windows.h>
 #include <olectl.h>
+
+#include "app/DynamicLibrary.h"
 
 namespace vornix {
 
@@ -20,6 +25,8 @@ public:
     bool loaded() const { return picture_ != nullptr; }
 
 private:
+    // The picture's code lives in oleaut32: kept loaded while it exists.
+    std::unique_ptr<DynamicLibrary> oleaut32_;
     IPicture* picture_ = nullptr;
 };
 

@@ -1,10 +1,9 @@
 #include "app/ProductInfo.h"
 
-#include <cwchar>
-#include <vector>
 
 #include <windows.h>
 
+#include "app/VersionResource.h"
 #include "app/WideText.h"
 #include "resources/VersionInfo.h"
 
@@ -29,36 +28,20 @@ std::wstring ModulePath() {
 ProductInfo ReadProductInfo() {
     ProductInfo info{VORNIX_PRODUCT_NAME, VORNIX_VERSION_MAJOR, VORNIX_VERSION_MINOR,
                      VORNIX_VERSION_REVISION};
-    const std::wstring path = ModulePath();
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
-    if (size == 0) return info;
-    std::vector<unsigned char> block(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return info;
-
-    void* value = nullptr;
-    UINT length = 0;
-    if (VerQueryValueW(block.data(), L"\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
-        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-        info.major = HIWORD(fixed->dwFileVersionMS);
-        info.minor = LOWORD(fixed->dwFileVersionMS);
-        info.revision = LOWORD(fixed->dwFileVersionLS);
+    // The executable's own version information, read from its resources
+    // directly: the version DLL would cost every start its loading.
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));  // RT_VERSION
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const void* block = loaded ? LockResource(loaded) : nullptr;
+    const std::size_t size = found ? SizeofResource(nullptr, found) : 0;
+    if (!block || size == 0) return info;
+    if (const auto fixed = ParseVersionResource(block, size); fixed && fixed->hasFixedInfo) {
+        info.major = HIWORD(fixed->fileVersionMS);
+        info.minor = LOWORD(fixed->fileVersionMS);
+        info.revision = LOWORD(fixed->fileVersionLS);
     }
-    struct Translation {
-        WORD language;
-        WORD codePage;
-    };
-    if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) &&
-        length >= sizeof(Translation)) {
-        const auto* t = static_cast<const Translation*>(value);
-        wchar_t query[64];
-        std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\ProductName", t->language,
-                      t->codePage);
-        if (VerQueryValueW(block.data(), query, &value, &length) && length > 0) {
-            std::wstring name(static_cast<const wchar_t*>(value));
-            if (!name.empty()) info.productName = Narrow(name);
-        }
-    }
+    const std::u16string name = VersionString(block, size, u"ProductName");
+    if (!name.empty()) info.productName = Narrow(std::wstring(name.begin(), name.end()));
     return info;
 }
 

@@ -2,8 +2,9 @@
 // its install record and backup detection, and the message loop.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
+#include <memory>
 
+#include "app/DynamicLibrary.h"
 #include "app/MXPTheme.h"
 #include "app/MainWindow.h"
 #include "app/ProductInfo.h"
@@ -33,18 +34,26 @@ private:
     bool alreadyRunning_ = false;
 };
 
-// COM for the picture loader, from Start to the end of the program.
+// COM for the picture loader, from Start to the end of the program; ole32
+// is loaded then, not at start-up.
 class ComScope {
 public:
     ComScope() = default;
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     ~ComScope() {
-        if (ok_) CoUninitialize();
+        if (ok_) {
+            if (auto* uninitialize = ole32_->Get<void WINAPI()>("CoUninitialize")) uninitialize();
+        }
     }
-    void Start() { ok_ = SUCCEEDED(CoInitialize(nullptr)); }
+    void Start() {
+        ole32_ = std::make_unique<vornix::DynamicLibrary>(L"ole32.dll");
+        auto* initialize = ole32_->Get<HRESULT WINAPI(LPVOID)>("CoInitialize");
+        ok_ = initialize && SUCCEEDED(initialize(nullptr));
+    }
 
 private:
+    std::unique_ptr<vornix::DynamicLibrary> ole32_;
     bool ok_ = false;
 };
 

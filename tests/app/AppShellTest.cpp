@@ -2,6 +2,7 @@
 // look, the About text, and the layout table.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 #include "app/AboutText.h"
 #include "app/Form1Layout.h"
 #include "app/MXPTheme.h"
+#include "app/VersionResource.h"
 #include "profiles/ConnectionProfiles.h"
 #include "support/RegistryBackends.h"
 
@@ -109,6 +111,64 @@ TEST(AboutText, NumbersLoseTheirLeadingZeros) {
               " 软件汉化：Vornix 本地化组",
               AboutText(1, 0, 2));
     EXPECT_EQ(0u, std::string(kHomePage).find("https://www.example.com/"));
+}
+
+// Serialises one node of a version block: lengths, type, key, padding,
+// value, padding, children.
+std::string VersionNode(const std::u16string& key, const std::string& value, bool text,
+                        const std::string& children) {
+    std::string node(6, '\0');
+    for (char16_t c : key + u'\0') {
+        node += static_cast<char>(c & 0xFF);
+        node += static_cast<char>(c >> 8);
+    }
+    while (node.size() % 4) node += '\0';
+    node += value;
+    while (node.size() % 4) node += '\0';
+    node += children;
+    const std::size_t valueLength = text ? value.size() / 2 : value.size();
+    node[0] = static_cast<char>(node.size() & 0xFF);
+    node[1] = static_cast<char>(node.size() >> 8);
+    node[2] = static_cast<char>(valueLength & 0xFF);
+    node[3] = static_cast<char>(valueLength >> 8);
+    node[4] = text ? 1 : 0;
+    return node;
+}
+
+std::string Utf16(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t c : text + u'\0') {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+TEST(VersionResource, ReadsTheFixedVersionAndTheProductName) {
+    std::string fixed(52, '\0');
+    const std::uint32_t words[4] = {0xFEEF04BDu, 0x00010000u, 0x00010000u, 0x00000002u};
+    std::memcpy(fixed.data(), words, sizeof words);
+    const std::string strings = VersionNode(
+        u"StringFileInfo", "", true,
+        VersionNode(u"080404b0", "", true,
+                    VersionNode(u"FileVersion", Utf16(u"1.00.0002"), true, "") +
+                        VersionNode(u"ProductName", Utf16(u"Vornix Internet Optimizer"), true, "")));
+    const std::string block =
+        VersionNode(u"VS_VERSION_INFO", fixed, false,
+                    VersionNode(u"VarFileInfo", "", true, "") + strings);
+    const auto info = ParseVersionResource(block.data(), block.size());
+    ASSERT_TRUE(info.has_value());
+    EXPECT_TRUE(info->hasFixedInfo);
+    EXPECT_EQ(0x00010000u, info->fileVersionMS);
+    EXPECT_EQ(2u, info->fileVersionLS & 0xFFFF);
+    EXPECT_EQ(u"Vornix Internet Optimizer", VersionString(block.data(), block.size(), u"ProductName"));
+    EXPECT_EQ(u"", VersionString(block.data(), block.size(), u"Comments"));
+    // A truncated or foreign block reads as nothing, without reading past it.
+    for (std::size_t cut : {std::size_t{0}, std::size_t{5}, std::size_t{40}, block.size() / 2}) {
+        const std::string part = block.substr(0, cut);
+        EXPECT_EQ(u"", VersionString(part.data(), part.size(), u"ProductName")) << cut;
+    }
+    EXPECT_FALSE(ParseVersionResource("not a block at all", 18).has_value());
 }
 
 TEST(Form1Layout, MatchesTheFormsArrangement) {
