@@ -11,9 +11,6 @@
 #include <windows.h>
 #ifdef VORNIX_BARE_PROGRAM_IMPORTS
 #include <commctrl.h>
-#include <objbase.h>
-#include <olectl.h>
-#include <shellapi.h>
 #endif
 
 #include "app/Form1Layout.h"
@@ -36,10 +33,6 @@ using AnyFunction = void (*)();
 // Referenced, never called: the loader resolves them at start-up.
 AnyFunction volatile kProgramImports[] = {
     reinterpret_cast<AnyFunction>(&InitCommonControls),
-    reinterpret_cast<AnyFunction>(&CoInitialize),
-    reinterpret_cast<AnyFunction>(&OleLoadPicture),
-    reinterpret_cast<AnyFunction>(&ShellExecuteA),
-    reinterpret_cast<AnyFunction>(&GetFileVersionInfoSizeW),
     reinterpret_cast<AnyFunction>(&RegOpenKeyExW),
 };
 #endif
