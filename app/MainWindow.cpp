@@ -169,13 +169,13 @@ void MainWindow::CreateControls() {
     }
 }
 
-bool MainWindow::InPanel(const ControlSpec& spec) {
-    return spec.container && std::strcmp(spec.container, "picInternetSpeed") == 0;
+bool MainWindow::InPanel(const ControlSpec& entry) {
+    return entry.container && std::strcmp(entry.container, "picInternetSpeed") == 0;
 }
 
 void MainWindow::CreateControl(std::size_t row) {
     const auto layout = Form1Layout();
-    const ControlSpec& spec = layout[row];
+    const ControlSpec& entry = layout[row];
     auto find = [&](const char* name, int index) -> std::size_t {
         for (std::size_t r = 0; r < layout.size(); ++r) {
             if (std::strcmp(layout[r].name, name) == 0 && layout[r].index == index) return r;
@@ -183,11 +183,11 @@ void MainWindow::CreateControl(std::size_t row) {
         return layout.size();
     };
     HWND parent = hwnd_;
-    int left = spec.left;
-    int top = spec.top;
-    int width = spec.width;
-    if (spec.container) {
-        const std::size_t owner = find(spec.container, spec.containerIndex);
+    int left = entry.left;
+    int top = entry.top;
+    int width = entry.width;
+    if (entry.container) {
+        const std::size_t owner = find(entry.container, entry.containerIndex);
         if (owner < layout.size() && layout[owner].kind == ControlKind::PictureBox) {
             parent = controls_[owner];  // a real container
             width = std::min(width, layout[owner].width - left);
@@ -197,18 +197,18 @@ void MainWindow::CreateControl(std::size_t row) {
         }
     }
     std::wstring caption;
-    if (spec.caption) {
-        caption = Widen(spec.caption);
-    } else if (spec.kind == ControlKind::OptionButton) {
-        caption = Widen(ConnectionMethods()[static_cast<std::size_t>(spec.containerIndex)]
-                            .speeds[static_cast<std::size_t>(spec.index)]
+    if (entry.caption) {
+        caption = Widen(entry.caption);
+    } else if (entry.kind == ControlKind::OptionButton) {
+        caption = Widen(ConnectionMethods()[static_cast<std::size_t>(entry.containerIndex)]
+                            .speeds[static_cast<std::size_t>(entry.index)]
                             .caption);
     }
-    HFONT font = spec.font == ControlFont::SongTi9Bold ? boldFont_ : font_;
+    HFONT font = entry.font == ControlFont::SongTi9Bold ? boldFont_ : font_;
     const wchar_t* cls = L"STATIC";
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (entry.visible ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
-    switch (spec.kind) {
+    switch (entry.kind) {
         case ControlKind::CommandButton:
             cls = L"BUTTON";
             style |= BS_PUSHBUTTON | WS_TABSTOP;
@@ -216,7 +216,7 @@ void MainWindow::CreateControl(std::size_t row) {
         case ControlKind::OptionButton: {
             cls = L"BUTTON";
             style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
-            if (spec.index == 0) style |= WS_GROUP;
+            if (entry.index == 0) style |= WS_GROUP;
             // An option is as wide as its caption needs, up to its width.
             HDC dc = GetDC(hwnd_);
             HGDIOBJ old = SelectObject(dc, font);
@@ -245,32 +245,32 @@ void MainWindow::CreateControl(std::size_t row) {
     }
     // The first control after the method options ends their group.
     if (row > 0 && std::strcmp(layout[row - 1].name, "optInternetMethod") == 0 &&
-        std::strcmp(spec.name, "optInternetMethod") != 0) {
+        std::strcmp(entry.name, "optInternetMethod") != 0) {
         style |= WS_GROUP;
     }
     HWND control = CreateWindowExW(
-        exStyle, cls, caption.c_str(), style, Px(left), Px(top), Px(width), Px(spec.height),
+        exStyle, cls, caption.c_str(), style, Px(left), Px(top), Px(width), Px(entry.height),
         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(row))),
         instance_, nullptr);
     controls_[row] = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (!spec.enabled) EnableWindow(control, FALSE);
+    if (!entry.enabled) EnableWindow(control, FALSE);
 
-    const std::string name = spec.name;
-    if (name == "lblOptimizeStatus") lblOptimizeStatus_.Attach(control, spec.visible);
-    if (name == "lblNext1") lblNext1_.Attach(control, spec.visible);
-    if (name == "Label1") label1_.Attach(control, spec.visible);
-    if (name == "Label2") label2_.Attach(control, spec.visible);
+    const std::string name = entry.name;
+    if (name == "lblOptimizeStatus") lblOptimizeStatus_.Attach(control, entry.visible);
+    if (name == "lblNext1") lblNext1_.Attach(control, entry.visible);
+    if (name == "Label1") label1_.Attach(control, entry.visible);
+    if (name == "Label2") label2_.Attach(control, entry.visible);
     if (name == "cmdRestore") cmdRestore_.Attach(control);
     if (name == "picInternetSpeed") {
-        panels_[static_cast<std::size_t>(spec.index)].Attach(control, spec.visible);
+        panels_[static_cast<std::size_t>(entry.index)].Attach(control, entry.visible);
     }
     if (name == "pgbOptimize") {
         pgbOptimize_.Attach(control);
         SendMessageW(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     }
     // Option 0 of every speed panel starts selected; no method does.
-    if (spec.kind == ControlKind::OptionButton && spec.container && spec.index == 0) {
+    if (entry.kind == ControlKind::OptionButton && entry.container && entry.index == 0) {
         SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
     }
 }
@@ -363,8 +363,8 @@ void MainWindow::OnCommand(int id, int code) {
     const auto layout = Form1Layout();
     const int row = id - kFirstControlId;
     if (row < 0 || static_cast<std::size_t>(row) >= layout.size()) return;
-    const ControlSpec& spec = layout[static_cast<std::size_t>(row)];
-    const std::string name = spec.name;
+    const ControlSpec& entry = layout[static_cast<std::size_t>(row)];
+    const std::string name = entry.name;
     if (name == "cmdOptimize") {
         form_->cmdOptimize_Click();
     } else if (name == "cmdRestore") {
@@ -372,9 +372,9 @@ void MainWindow::OnCommand(int id, int code) {
     } else if (name == "cmdAbout") {
         OnAbout();
     } else if (name == "optInternetMethod") {
-        form_->optInternetMethod_Click(static_cast<std::int16_t>(spec.index));
+        form_->optInternetMethod_Click(static_cast<std::int16_t>(entry.index));
     } else if (name.rfind("optInternetSpeed", 0) == 0) {
-        form_->optInternetSpeed_Click(spec.containerIndex + 1, static_cast<std::int16_t>(spec.index));
+        form_->optInternetSpeed_Click(entry.containerIndex + 1, static_cast<std::int16_t>(entry.index));
     }
 }
 
@@ -384,9 +384,9 @@ void MainWindow::OnPaint() {
     // The banner at its own size in the top-left corner, the logo stretched
     // to the image control's rectangle over it.
     banner_.Draw(dc, 0, 0, 640, Px(kBannerHeightTwips));
-    for (const ControlSpec& spec : Form1Layout()) {
-        if (spec.kind == ControlKind::Image) {
-            logo_.Draw(dc, Px(spec.left), Px(spec.top), Px(spec.width), Px(spec.height));
+    for (const ControlSpec& entry : Form1Layout()) {
+        if (entry.kind == ControlKind::Image) {
+            logo_.Draw(dc, Px(entry.left), Px(entry.top), Px(entry.width), Px(entry.height));
         }
     }
     EndPaint(hwnd_, &ps);
@@ -397,9 +397,9 @@ HBRUSH MainWindow::OnControlColor(HDC dc, HWND control) {
     const auto layout = Form1Layout();
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     if (row >= 0 && static_cast<std::size_t>(row) < layout.size()) {
-        const ControlSpec& spec = layout[static_cast<std::size_t>(row)];
-        if (spec.maroonBack) return maroonBrush_;
-        if (spec.maroonText) SetTextColor(dc, kMaroon);
+        const ControlSpec& entry = layout[static_cast<std::size_t>(row)];
+        if (entry.maroonBack) return maroonBrush_;
+        if (entry.maroonText) SetTextColor(dc, kMaroon);
     }
     return GetSysColorBrush(COLOR_BTNFACE);
 }

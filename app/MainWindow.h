@@ -49,7 +49,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void CreateControl(std::size_t row);
-    static bool InPanel(const ControlSpec& spec);
+    static bool InPanel(const ControlSpec& entry);
     void OnCommand(int id, int code);
     void OnPaint();
     HBRUSH OnControlColor(HDC dc, HWND control);

@@ -1,10 +1,10 @@
 // The real program under Wine.
-// Kills: TerminateProcess (no chance to clean up) at seeded random moments
+// Kills: TerminateProcess (no chance to clean up) at reproducible random moments
 // of its optimize and restore runs, as Windows XP and as Windows 98. After
 // each kill the backup store is inspected, the program is started again and
 // a restore run is finished; the machine's TCP/IP trees must then equal what
 // they were before the tool ever ran. VORNIX_KILLS (timed kills per
-// version), VORNIX_AIMED_KILLS and VORNIX_KILL_SEED override the defaults
+// version), VORNIX_AIMED_KILLS and VORNIX_KILL_RANDOM_START override the defaults
 // to search harder by hand; the test command uses the defaults.
 // HklmStep: the steps of hklm-diff-test.sh.
 #include <gtest/gtest.h>
@@ -391,12 +391,12 @@ unsigned EnvNumber(const char* name, unsigned fallback) {
 // Timed kills with delays stratified over 0..1200 ms (one per slice, random
 // within it), optimize and restore runs alternating; aimed kills at steps
 // 10 and 20 of optimize runs and 20 of restore runs, 0..150 us after the
-// step's first write. All seeded, so a run can be repeated.
-void KillRuns(const Machine& m, unsigned seedOffset) {
+// step's first write. The generator starts from a fixed number, so a run can be repeated.
+void KillRuns(const Machine& m, unsigned startOffset) {
     const unsigned timed = EnvNumber("VORNIX_KILLS", 16);
     const unsigned aimed = EnvNumber("VORNIX_AIMED_KILLS", 10);
-    const unsigned seed = EnvNumber("VORNIX_KILL_SEED", 20240611) + seedOffset;
-    std::mt19937 random(seed);
+    const unsigned randomStart = EnvNumber("VORNIX_KILL_RANDOM_START", 20240611) + startOffset;
+    std::mt19937 random(randomStart);
     std::vector<Plan> plans;
     const double slice = 1200.0 / timed;
     for (unsigned i = 0; i < timed; ++i) {
@@ -429,10 +429,10 @@ void KillRuns(const Machine& m, unsigned seedOffset) {
     CleanMachine();
     RemoveTestInterfaces();
     std::printf(
-        "kill-test %ls seed %u: %d kills (%u timed, %u aimed), flag set after %d; "
+        "kill-test %ls random start %u: %d kills (%u timed, %u aimed), flag set after %d; "
         "flagged stores incomplete %d, unflagged machines changed %d, not restored %d, "
         "driver trouble %d; %llu s\n",
-        m.version, seed, tally.kills, timed, aimed, tally.flagSet, tally.flagSetIncomplete,
+        m.version, randomStart, tally.kills, timed, aimed, tally.flagSet, tally.flagSetIncomplete,
         tally.noFlagMachineChanged, tally.notRestored, tally.driverTrouble,
         (GetTickCount64() - start) / 1000);
     for (const auto& [phase, count] : tally.phases) {
