@@ -156,14 +156,6 @@ void RemoveFile(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring Widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
-
 std::wstring DosPath(const std::string& unixPath) {
     std::wstring path = L"Z:" + Widen(unixPath);
     for (auto& c : path) {

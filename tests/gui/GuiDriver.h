@@ -8,12 +8,13 @@
 
 #include <windows.h>
 
+#include "app/WideText.h"
+
 namespace vornix::gui {
 
 inline constexpr DWORD kStartTimeoutMs = 30000;
 inline constexpr DWORD kBoxTimeoutMs = 30000;
 
-std::wstring Widen(const std::string& utf8);
 // A path of the build machine ("/work/...") as Windows sees it ("Z:\work\...").
 std::wstring DosPath(const std::string& unixPath);
 // Polls `done` every 20 ms until it holds or `timeoutMs` has passed.

@@ -373,16 +373,6 @@ void KillOnce(const Machine& m, const Plan& plan, const std::map<std::wstring, s
     }
 }
 
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
-}
-
 unsigned EnvNumber(const char* name, unsigned fallback) {
     const char* text = std::getenv(name);
     return text && *text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : fallback;
