@@ -116,6 +116,16 @@ EOF
   echo "bench: wrote the $1 block of $doc" >&2
 }
 
+# The "Machine" part of a section and the heading of its "Command" part.
+machine_and_command_heads() {
+  echo "### Machine"
+  echo
+  machine_lines
+  echo
+  echo "### Command"
+  echo
+}
+
 machine_lines() {
   local cpu wine_version commit dirty
   cpu="$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //' || echo unknown)"
@@ -293,12 +303,7 @@ size_part() {
     echo "start-up code are inside it; it needs only system DLLs), for the two build"
     echo "types. Goal: at most 1 MB (1048576 bytes)."
     echo
-    echo "### Machine"
-    echo
-    machine_lines
-    echo
-    echo "### Command"
-    echo
+    machine_and_command_heads
     echo '```sh'
     echo "bash scripts/bench.sh size"
     echo "# which runs:"
@@ -311,7 +316,7 @@ size_part() {
     echo
     echo "| Build | file | bytes | KiB | goal (≤ 1 MB) | note |"
     echo "|---|---|---:|---:|---|---|"
-    row "Release (-O3)" "$release" "as built: symbol table and the static libraries' debug sections included"
+    row "Release (-O3)" "$release" "as built: the Release link strips the symbol table (-s)"
     row "Release, stripped" "build/bench-results/VornixInternetOptimizer.stripped.exe" "the Release file after x86_64-w64-mingw32-strip: what linking with -s gives"
     row "Debug (-g)" "$debug" "the configuration of build/mingw64 (scripts/test-all.sh)"
     if [[ -f build/mingw64/VornixInternetOptimizer.exe ]]; then
@@ -480,12 +485,7 @@ startup_section() {
     echo "manifest present. The window is visible when ShowWindow returns, before it"
     echo "has painted. Goal: program / bare at most 1.1 (ratio of the medians)."
     echo
-    echo "### Machine"
-    echo
-    machine_lines
-    echo
-    echo "### Command"
-    echo
+    machine_and_command_heads
     wine_commands startup "wine 'C:\\vornix-bench\\vornix_startup_probe.exe' startup --program 'C:\\vornix-bench\\VornixInternetOptimizer.exe' --bare 'C:\\vornix-bench\\vornix_bare_window.exe' --bare-imports 'C:\\vornix-bench\\vornix_bare_window_imports.exe' --runs $startup_runs --warmup 2"
     echo
     echo "### Results"
@@ -521,12 +521,7 @@ memory_section() {
     echo "program's own working set; the difference program - bare is the program's"
     echo "own share under Wine."
     echo
-    echo "### Machine"
-    echo
-    machine_lines
-    echo
-    echo "### Command"
-    echo
+    machine_and_command_heads
     wine_commands memory "wine 'C:\\vornix-bench\\vornix_startup_probe.exe' memory --program 'C:\\vornix-bench\\VornixInternetOptimizer.exe' --bare 'C:\\vornix-bench\\vornix_bare_window.exe' --runs $memory_runs --hold-ms 1000"
     echo
     echo "### Results"
@@ -567,12 +562,7 @@ pace_section() {
     echo "slightly disturbed by the reading, so the headline figure comes from the"
     echo "first series, which only watches the window list."
     echo
-    echo "### Machine"
-    echo
-    machine_lines
-    echo
-    echo "### Command"
-    echo
+    machine_and_command_heads
     wine_commands pace "wine 'C:\\vornix-bench\\vornix_startup_probe.exe' pace --program 'C:\\vornix-bench\\VornixInternetOptimizer.exe' --runs $pace_runs
 wine 'C:\\vornix-bench\\vornix_startup_probe.exe' pace --program 'C:\\vornix-bench\\VornixInternetOptimizer.exe' --runs $tick_runs --ticks"
     echo
