@@ -138,8 +138,8 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
     services.pump = [this] { PumpEvents(); };
     form_ = std::make_unique<Form1>(
         std::move(services),
-        Form1Controls{lblOptimizeStatus_, pgbOptimize_, tmrOptimize_, tmrBlink_, cmdRestore_,
-                      lblNext1_, label1_,
+        Form1Controls{lblOptimizeStatus_, pgbOptimize_, tmrOptimize_, tmrBlink_, cmdOptimize_,
+                      cmdRestore_, optionButtons_, lblNext1_, label1_,
                       {&panels_[0], &panels_[1], &panels_[2], &panels_[3], &panels_[4],
                        &panels_[5]},
                       boxes_});
@@ -261,7 +261,9 @@ void MainWindow::CreateControl(std::size_t row) {
     if (name == "lblNext1") lblNext1_.Attach(control, entry.visible);
     if (name == "Label1") label1_.Attach(control, entry.visible);
     if (name == "Label2") label2_.Attach(control, entry.visible);
+    if (name == "cmdOptimize") cmdOptimize_.Attach(control);
     if (name == "cmdRestore") cmdRestore_.Attach(control);
+    if (entry.kind == ControlKind::OptionButton) optionButtons_.Add(control);
     if (name == "picInternetSpeed") {
         panels_[static_cast<std::size_t>(entry.index)].Attach(control, entry.visible);
     }

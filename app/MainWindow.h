@@ -69,7 +69,9 @@ private:
     Win32ProgressBar pgbOptimize_;
     Win32Timer tmrOptimize_{kOptimizeTimerId, 50};
     Win32Timer tmrBlink_{kBlinkTimerId, 500};
+    Win32Button cmdOptimize_;
     Win32Button cmdRestore_;
+    Win32OptionButtons optionButtons_;
     std::array<Win32Panel, 6> panels_;
     Win32MessageBoxes boxes_;
     std::unique_ptr<Form1> form_;

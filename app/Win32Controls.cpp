@@ -35,6 +35,16 @@ void Win32Timer::SetEnabled(bool enabled) {
     enabled_ = true;
 }
 
+void Win32OptionButtons::Add(HWND option) {
+    options_.push_back(option);
+    if (!enabled_) EnableWindow(option, FALSE);
+}
+
+void Win32OptionButtons::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    for (HWND option : options_) EnableWindow(option, enabled ? TRUE : FALSE);
+}
+
 void Win32Panel::SetVisible(bool visible) {
     if (visible && fill_) std::exchange(fill_, nullptr)();
     visible_ = visible;

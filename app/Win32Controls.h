@@ -2,6 +2,7 @@
 // The main window's controls behind the interfaces its logic drives.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -50,7 +51,7 @@ private:
     bool enabled_ = false;
 };
 
-class Win32Button final : public CommandButton {
+class Win32Button final : public Control {
 public:
     void Attach(HWND hwnd) { hwnd_ = hwnd; }
     void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
@@ -58,6 +59,19 @@ public:
 
 private:
     HWND hwnd_ = nullptr;
+};
+
+// Every option button of the window as one control. An option made after
+// the set was disabled starts disabled too.
+class Win32OptionButtons final : public Control {
+public:
+    void Add(HWND option);
+    void SetEnabled(bool enabled) override;
+    bool Enabled() const override { return enabled_; }
+
+private:
+    std::vector<HWND> options_;
+    bool enabled_ = true;
 };
 
 // A panel whose contents are made the first time it shows.

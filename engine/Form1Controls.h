@@ -29,9 +29,11 @@ public:
     virtual bool Enabled() const = 0;
 };
 
-class CommandButton {
+// A control, or several controls acting as one, that can be enabled and
+// disabled: a command button, or every option button of the window.
+class Control {
 public:
-    virtual ~CommandButton() = default;
+    virtual ~Control() = default;
     virtual void SetEnabled(bool enabled) = 0;
     virtual bool Enabled() const = 0;
 };
@@ -66,7 +68,10 @@ struct Form1Controls {
     ProgressBar& pgbOptimize;
     Timer& tmrOptimize;
     Timer& tmrBlink;
-    CommandButton& cmdRestore;
+    Control& cmdOptimize;
+    Control& cmdRestore;
+    // The method and speed option buttons, all together.
+    Control& optionButtons;
     Label& lblNext1;
     Label& Label1;
     std::array<Panel*, 6> picInternetSpeed;

@@ -34,11 +34,12 @@ public:
     bool enabled = false;
 };
 
-class FakeButton final : public CommandButton {
+class FakeButton final : public Control {
 public:
+    explicit FakeButton(bool e) : enabled(e) {}
     void SetEnabled(bool e) override { enabled = e; }
     bool Enabled() const override { return enabled; }
-    bool enabled = false;
+    bool enabled;
 };
 
 class FakePanel final : public Panel {
@@ -78,15 +79,17 @@ struct FakeForm1Controls {
     FakeProgressBar pgbOptimize;
     FakeTimer tmrOptimize;
     FakeTimer tmrBlink;
-    FakeButton cmdRestore;
+    FakeButton cmdOptimize{true};
+    FakeButton cmdRestore{false};  // disabled until a backup is found
+    FakeButton optionButtons{true};
     FakeLabel lblNext1;
     FakeLabel Label1;
     FakePanel panels[6];
     ScriptedMessageBoxes boxes;
 
     Form1Controls View() {
-        return Form1Controls{lblOptimizeStatus, pgbOptimize, tmrOptimize, tmrBlink, cmdRestore,
-                             lblNext1,          Label1,
+        return Form1Controls{lblOptimizeStatus, pgbOptimize, tmrOptimize, tmrBlink,
+                             cmdOptimize,       cmdRestore,  optionButtons, lblNext1, Label1,
                              {&panels[0], &panels[1], &panels[2], &panels[3], &panels[4],
                               &panels[5]},
                              boxes};
