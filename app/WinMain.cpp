@@ -10,29 +10,12 @@
 #include "app/ProductInfo.h"
 #include "app/Win32ManifestFiles.h"
 #include "system/win32/Win32CodePage.h"
+#include "system/win32/Win32InstanceMutex.h"
 #include "system/win32/Win32RegistryApi.h"
 #include "system/win32/Win32ShutdownApi.h"
 #include "system/win32/Win32VersionSource.h"
 
 namespace {
-
-// Owns the single-instance mutex for the life of the program.
-class InstanceMutex {
-public:
-    explicit InstanceMutex(const wchar_t* name) : h_(CreateMutexW(nullptr, FALSE, name)) {
-        alreadyRunning_ = h_ && GetLastError() == ERROR_ALREADY_EXISTS;
-    }
-    InstanceMutex(const InstanceMutex&) = delete;
-    InstanceMutex& operator=(const InstanceMutex&) = delete;
-    ~InstanceMutex() {
-        if (h_) CloseHandle(h_);
-    }
-    bool alreadyRunning() const { return alreadyRunning_; }
-
-private:
-    HANDLE h_;
-    bool alreadyRunning_ = false;
-};
 
 // COM for the picture loader, from Start to the end of the program; ole32
 // is loaded then, not at start-up.
@@ -60,8 +43,8 @@ private:
 int Run(HINSTANCE instance, int showCommand) {
     using namespace vornix;
     // Initialize: a second start ends silently, as does a start under a debugger.
-    InstanceMutex mutex(L"VornixInternetOptimizer.SingleInstance");
-    if (mutex.alreadyRunning()) return 0;
+    const Win32InstanceMutex mutex;
+    if (mutex.AnotherIsRunning()) return 0;
     if (IsDebuggerPresent()) return 0;
 
     const ProductInfo product = ReadProductInfo();

@@ -12,6 +12,7 @@
 
 #include "app/MXPTheme.h"
 #include "gui/GuiDriver.h"
+#include "system/win32/Win32InstanceMutex.h"
 
 namespace vornix::gui {
 namespace {
@@ -331,7 +332,7 @@ TEST_F(GuiRestart, DISABLED_AnsweringYesRestartsTheMachine) {
 TEST(GuiRestartAfter, DISABLED_ProgramGoneAndRunComplete) {
     EXPECT_FALSE(reg::Exists(HKLM, kRunOnce, L"VornixGuiRestartProbe"));
     EXPECT_EQ(0, MainWindowCount());
-    Handle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"VornixInternetOptimizer.SingleInstance"));
+    Handle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
     EXPECT_FALSE(mutex.get()) << "the program's instance mutex outlived the restart";
     EXPECT_EQ(1u, reg::Dword(HKLM, kProductKey, kBackupFlag));
     EXPECT_EQ(47916u, reg::Dword(HKLM, kParameters, L"TcpWindowSize"));

@@ -1,0 +1,27 @@
+#pragma once
+// The one-instance rule of the window and the console tool: a named mutex
+// in the Global\ namespace, so that fast user switching or Remote Desktop
+// cannot have two copies working on the one HKEY_LOCAL_MACHINE. A mutex that
+// exists but cannot be opened (another user's, ERROR_ACCESS_DENIED) counts
+// as another instance too. The mutex is held for the life of the object.
+#include <cstdint>
+
+namespace vornix {
+
+inline constexpr const wchar_t* kInstanceMutexName = L"Global\\VornixInternetOptimizer.SingleInstance";
+
+class Win32InstanceMutex {
+public:
+    Win32InstanceMutex();
+    Win32InstanceMutex(const Win32InstanceMutex&) = delete;
+    Win32InstanceMutex& operator=(const Win32InstanceMutex&) = delete;
+    ~Win32InstanceMutex();
+
+    bool AnotherIsRunning() const { return anotherIsRunning_; }
+
+private:
+    void* handle_ = nullptr;
+    bool anotherIsRunning_ = false;
+};
+
+}  // namespace vornix
