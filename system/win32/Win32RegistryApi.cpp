@@ -85,8 +85,41 @@ bool NeedsWalk(const std::string& path) {
     return true;
 }
 
+// The registry view a path is opened in. HKEY_LOCAL_MACHINE\SOFTWARE is the
+// one tree 64-bit Windows keeps apart for 32-bit programs; the 64-bit build
+// works in the 32-bit view of it, where the 32-bit build and every earlier
+// 32-bit version of the program keep the product key and its backup. Paths
+// outside SOFTWARE (the TCP/IP keys under SYSTEM) are shared by both views.
+#ifdef _WIN64
+constexpr REGSAM kSoftwareView = KEY_WOW64_32KEY;
+#else
+constexpr REGSAM kSoftwareView = 0;
+#endif
+
+REGSAM ViewOf(HKEY root, const std::string& path) {
+    if (kSoftwareView == 0 || root != HKEY_LOCAL_MACHINE) return 0;
+    constexpr char kSoftware[] = "software";
+    constexpr std::size_t kLength = sizeof kSoftware - 1;
+    if (path.size() < kLength || (path.size() > kLength && path[kLength] != '\\')) return 0;
+    for (std::size_t i = 0; i < kLength; ++i) {
+        const char c = path[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kSoftware[i]) return 0;
+    }
+    return kSoftwareView;
+}
+
+LONG OpenOne(HKEY parent, const char* path, REGSAM view, HKEY* out) {
+    return ::RegOpenKeyExA(parent, path, 0, MAXIMUM_ALLOWED | view, out);
+}
+
+LONG CreateOne(HKEY parent, const char* path, REGSAM view, HKEY* out) {
+    return ::RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             MAXIMUM_ALLOWED | view, nullptr, out, nullptr);
+}
+
 // Opens (or, with `create`, creates) every key on `path` below `root` in turn.
 LONG Walk(HKEY root, const std::string& path, bool create, HKEY* out) {
+    const REGSAM view = ViewOf(root, path);
     OwnedKey current;
     std::size_t start = 0;
     for (;;) {
@@ -95,8 +128,8 @@ LONG Walk(HKEY root, const std::string& path, bool create, HKEY* out) {
             path.substr(start, end == std::string::npos ? std::string::npos : end - start);
         const HKEY parent = current.get() != nullptr ? current.get() : root;
         HKEY next = nullptr;
-        const LONG result = create ? ::RegCreateKeyA(parent, part.c_str(), &next)
-                                   : ::RegOpenKeyA(parent, part.c_str(), &next);
+        const LONG result = create ? CreateOne(parent, part.c_str(), view, &next)
+                                   : OpenOne(parent, part.c_str(), view, &next);
         if (result != ERROR_SUCCESS) return result;
         current = OwnedKey(next);
         if (end == std::string::npos) break;
@@ -116,11 +149,11 @@ long Win32RegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegKe
         // RegOpenKeyA hands back `root` itself for an empty path, so the
         // caller would close a handle it does not own. A second handle to
         // the same key keeps one owner per handle.
-        result = ::RegOpenKeyExA(ToHkey(root), "", 0, MAXIMUM_ALLOWED, &opened);
+        result = OpenOne(ToHkey(root), "", 0, &opened);
     } else if (NeedsWalk(path)) {
         result = Walk(ToHkey(root), path, false, &opened);
     } else {
-        result = ::RegOpenKeyA(ToHkey(root), path.c_str(), &opened);
+        result = OpenOne(ToHkey(root), path.c_str(), ViewOf(ToHkey(root), path), &opened);
     }
     if (result == ERROR_SUCCESS) *out = FromHkey(opened);
     return result;
@@ -132,11 +165,11 @@ long Win32RegistryApi::CreateKey(RegKeyHandle root, const std::string& path, Reg
     LONG result;
     if (path.empty()) {
         // Same reason as in OpenKey: never return the caller's own handle.
-        result = ::RegOpenKeyExA(ToHkey(root), "", 0, MAXIMUM_ALLOWED, &created);
+        result = OpenOne(ToHkey(root), "", 0, &created);
     } else if (NeedsWalk(path)) {
         result = Walk(ToHkey(root), path, true, &created);
     } else {
-        result = ::RegCreateKeyA(ToHkey(root), path.c_str(), &created);
+        result = CreateOne(ToHkey(root), path.c_str(), ViewOf(ToHkey(root), path), &created);
     }
     if (result == ERROR_SUCCESS) *out = FromHkey(created);
     return result;
@@ -214,7 +247,11 @@ long Win32RegistryApi::QueryInfoKey(RegKeyHandle key, std::uint32_t* subKeyCount
 long Win32RegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
     // An empty path would make advapi32 delete `root` itself.
     if (path.empty() || HasEmbeddedNul(path)) return ERROR_INVALID_PARAMETER;
-    const std::size_t split = NeedsWalk(path) ? FindLastSeparator(path) : std::string::npos;
+    // A key in a view of its own, or at the end of a long path, is deleted
+    // through its parent, opened in that view.
+    const std::size_t split = NeedsWalk(path) || ViewOf(ToHkey(root), path) != 0
+                                  ? FindLastSeparator(path)
+                                  : std::string::npos;
     if (split != std::string::npos) {
         HKEY parent = nullptr;
         const LONG opened = Walk(ToHkey(root), path.substr(0, split), false, &parent);

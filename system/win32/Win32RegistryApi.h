@@ -6,6 +6,9 @@ namespace vornix {
 
 // Keys are the HKEY values advapi32 hands out, carried as RegKeyHandle; the
 // caller owns every key it opens or creates and closes it with CloseKey.
+// Keys are opened with the most access the caller's token allows. In the
+// 64-bit build, HKEY_LOCAL_MACHINE\SOFTWARE is seen as a 32-bit program sees
+// it (KEY_WOW64_32KEY), so both builds share the one product key.
 class Win32RegistryApi final : public RegistryApi {
 public:
     long OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) override;

@@ -9,6 +9,10 @@
 #include <tlhelp32.h>
 
 #include "app/Form1Layout.h"
+#include "support/RegistryBackends.h"
+#include "support/WineOnly.h"
+#include "system/win32/Win32CodePage.h"
+#include "system/win32/Win32RegistryApi.h"
 
 #ifndef VORNIX_GUI_APP
 #error "VORNIX_GUI_APP must name the built VornixInternetOptimizer.exe (a path of the build machine)"
@@ -20,10 +24,15 @@ namespace {
 constexpr wchar_t kMainClass[] = L"VornixInternetOptimizerForm1";
 constexpr wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\VornixInternetOptimizer.exe";
 
-// Owns an open registry key.
+// The view of HKEY_LOCAL_MACHINE the program under test works in (see
+// reg::FollowProgram); the TCP/IP keys under SYSTEM are the same in both.
+REGSAM gProgramView = KEY_WOW64_32KEY;
+
+// Owns an open registry key, in the program's view of HKEY_LOCAL_MACHINE.
 class Key {
 public:
     Key(HKEY root, const std::wstring& path, REGSAM access, bool create = false) {
+        if (root == HKEY_LOCAL_MACHINE) access |= gProgramView;
         const LONG rc = create ? RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, access, nullptr,
                                                  &h_, nullptr)
                                : RegOpenKeyExW(root, path.c_str(), 0, access, &h_);
@@ -207,7 +216,22 @@ void Delete(HKEY root, const std::wstring& key, const std::wstring& name) {
     if (k.get()) RegDeleteValueW(k.get(), name.c_str());
 }
 
-void DeleteTree(HKEY root, const std::wstring& key) { RegDeleteTreeW(root, key.c_str()); }
+void FollowProgram(const wchar_t* windowsVersion) {
+    const std::wstring version = windowsVersion;
+    const bool win9x = version == L"win95" || version == L"win98" || version == L"winme";
+    gProgramView = win9x ? 0 : KEY_WOW64_32KEY;
+}
+
+bool KeyExists(HKEY root, const std::wstring& key) { return Key(root, key, KEY_READ).get() != nullptr; }
+
+void DeleteTree(HKEY root, const std::wstring& key) {
+    // Through the program's own registry calls, which use its view of SOFTWARE.
+    Win32RegistryApi api;
+    test::DeleteTree(api, reinterpret_cast<RegKeyHandle>(root),
+                     Win32CodePage().ToAnsi(Narrow(key)));
+    // A program run as Windows 9x keeps the product key in the other view.
+    RegDeleteTreeW(root, key.c_str());
+}
 
 void CreateKey(HKEY root, const std::wstring& key) { Key k(root, key, KEY_READ, true); }
 
@@ -253,6 +277,7 @@ std::map<std::wstring, std::wstring> TcpipState() {
 
 App::App(const std::wstring& test, const wchar_t* windowsVersion)
     : folder_(L"C:\\vornix-gui\\" + test), exe_(folder_ + L"\\VornixInternetOptimizer.exe") {
+    reg::FollowProgram(windowsVersion);
     CreateDirectoryW(L"C:\\vornix-gui", nullptr);
     CreateDirectoryW(folder_.c_str(), nullptr);
     RemoveFile(exe_ + L".manifest");  // an earlier run's

@@ -45,8 +45,13 @@ private:
     HANDLE h_;
 };
 
-// The real registry, by paths below a root key.
+// The real registry, by paths below a root key, as the program under test
+// sees it: its product key is in the 32-bit view of HKLM\SOFTWARE (the
+// 64-bit view when it runs as Windows 9x, where Wine, as Windows 9x did,
+// takes no view from the access mask).
 namespace reg {
+// Picks the view for a program that runs as `windowsVersion` (Wine's name).
+void FollowProgram(const wchar_t* windowsVersion);
 bool Exists(HKEY root, const std::wstring& key, const std::wstring& name);
 DWORD Type(HKEY root, const std::wstring& key, const std::wstring& name);  // REG_NONE when absent
 DWORD Dword(HKEY root, const std::wstring& key, const std::wstring& name);  // 0xFFFFFFFF when absent
@@ -54,6 +59,8 @@ std::wstring String(HKEY root, const std::wstring& key, const std::wstring& name
 void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
 void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
 void Delete(HKEY root, const std::wstring& key, const std::wstring& name);
+bool KeyExists(HKEY root, const std::wstring& key);
+// Deletes `key` with everything below it, in both views.
 void DeleteTree(HKEY root, const std::wstring& key);
 void CreateKey(HKEY root, const std::wstring& key);
 // Every value below `key`, recursively: "subkey|name" -> "type:data".

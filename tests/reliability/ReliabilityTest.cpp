@@ -229,21 +229,11 @@ struct Plan {
     bool full = false;  // the restore afterwards runs to its closing question
 };
 
-bool KeyExists(const std::wstring& key) {
-    struct Opened {
-        HKEY h = nullptr;
-        ~Opened() {
-            if (h) RegCloseKey(h);
-        }
-    } opened;
-    return RegOpenKeyExW(HKLM, key.c_str(), 0, KEY_READ, &opened.h) == ERROR_SUCCESS;
-}
-
 // The first write of each step, as the registry shows it: the store's
 // family key (backup), the first interface's or MaxMTU's new value (apply),
 // its old value again (restore).
 bool StepBegun(const Machine& m, Mode mode, int step) {
-    if (step == 10) return KeyExists(m.familyKey);
+    if (step == 10) return reg::KeyExists(HKLM, m.familyKey);
     const bool tuned = mode == Mode::Optimize;
     if (!m.records.empty()) return reg::Dword(HKLM, Itf(0), L"MTU") == (tuned ? 1492u : 1400u);
     return reg::String(HKLM, kNetTrans, L"MaxMTU") == (tuned ? L" 1492" : L" 576");
@@ -278,7 +268,7 @@ const char* Phase(const Machine& m, Mode mode, bool flag,
         return now == tuned ? "restore: before step 20" : now == before ? "restore: after step 20"
                                                                          : "restore: inside step 20";
     }
-    if (!flag) return KeyExists(m.familyKey) ? "optimize: inside step 10" : "optimize: before step 10";
+    if (!flag) return reg::KeyExists(HKLM, m.familyKey) ? "optimize: inside step 10" : "optimize: before step 10";
     return now == before ? "optimize: between steps 10 and 20"
                          : now == tuned ? "optimize: after step 20" : "optimize: inside step 20";
 }

@@ -5,16 +5,21 @@
 # of the running family plus the product key (InstallPath and the backup
 # store); after the restore the product key alone.
 #
+# The program keeps its product key in the 32-bit view of SOFTWARE, which a
+# 64-bit export shows under Wow6432Node; run as Windows 98, where Wine takes
+# no view from the access mask, in the 64-bit view itself.
+#
 # Ignored, because other tests create and remove them while this one runs
-# (ctest -j; core_tests does not take the wine_tcpip lock):
-#   HKEY_LOCAL_MACHINE\SOFTWARE\VornixContractTest-<pid> and everything below.
+# (ctest -j; core_tests does not take the wine_tcpip lock): the contract
+# tests' scratch keys VornixContractTest-<pid> below SOFTWARE, in either view.
 # Nothing else changes by itself between two exports in Wine 8.
 #
 # Usage: hklm-diff-test.sh WINE_RUN DRIVER_EXE WORK_DIR
 set -u
 wine_run=$1 driver=$2 work=$3
 export LC_ALL=C
-product='HKEY_LOCAL_MACHINE\Software\Vornix Internet Optimizer'
+product_nt='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Vornix Internet Optimizer'
+product_98='HKEY_LOCAL_MACHINE\Software\Vornix Internet Optimizer'
 tcpip='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services'
 
 fail() {
@@ -38,8 +43,8 @@ export_hklm() {
     !cont { if ($0 == "" || $0 ~ /^Windows Registry Editor/) next; line = $0 }
     { cont = line ~ /\\$/; if (cont) { line = substr(line, 1, length(line) - 1); next }
       print "V|" key "|" line }
-  ' | grep -Fv '[HKEY_LOCAL_MACHINE\SOFTWARE\VornixContractTest-' \
-    | grep -Fv '[HKEY_LOCAL_MACHINE\Software\VornixContractTest-' | sort >"$work/hklm-$1.txt"
+  ' | grep -Eiv '^[KV]\|\[HKEY_LOCAL_MACHINE\\Software\\(Wow6432Node\\)?VornixContractTest-' \
+    | sort >"$work/hklm-$1.txt"
   [[ $(wc -l <"$work/hklm-$1.txt") -gt 1000 ]] || fail "the export of HKLM is too small"
 }
 
@@ -65,8 +70,9 @@ $(tail -n +3 "$work/hklm-diff.txt")"
   echo "hklm-diff-test: $1: $(wc -l <"$work/hklm-changed.txt") keys/values changed, as expected"
 }
 
-product_changes() {  # family key, its plain names, interface records
-  local family="$product\\$1" name
+product_changes() {  # product key, family key, its plain names, interface records
+  local product=$1 family="$1\\$2" name
+  shift
   printf '%s\n' "$product|(key)" "$product|InstallPath" "$product|备份    " "$family|(key)" \
     "$family|AbsentValues" "$family|BackupFormat"
   for name in $2; do echo "$family|$name"; done
@@ -85,7 +91,7 @@ step OptimizeXp
 export_hklm xp-optimized
 step RestoreXp
 export_hklm xp-restored
-xp_store=$(product_changes Platform_Windows_NT_2K_XP \
+xp_store=$(product_changes "$product_nt" Platform_Windows_NT_2K_XP \
   "MTU TcpWindowSize DefaultTTL EnablePMTUBHDetect EnablePMTUDiscovery SackOpts Tcp1323Opts" \
   "$interfaces")
 xp_tcpip=$(
@@ -108,9 +114,9 @@ step Restore98
 export_hklm 98-restored
 # The 98 machine holds MaxMTU, DefaultTTL and Tcp1323Opts: their exact texts
 # are kept beside the plain values.
-store98=$(product_changes Platform_Windows_95_98_ME \
+store98=$(product_changes "$product_98" Platform_Windows_95_98_ME \
   "MaxMTU MaxMSS DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts" ""
-  texts="$product\\Platform_Windows_95_98_ME\\Texts"
+  texts="$product_98\\Platform_Windows_95_98_ME\\Texts"
   printf '%s\n' "$texts|(key)" "$texts|MaxMTU" "$texts|DefaultTTL" "$texts|Tcp1323Opts")
 tcpip98=$(
   for name in MaxMTU MaxMSS; do echo "$tcpip\\Class\\NetTrans|$name"; done
