@@ -15,6 +15,7 @@
 #include "support/FakeControls.h"
 #include "support/RecordingShutdownApi.h"
 #include "support/RegistryBackends.h"
+#include "support/WineOnly.h"
 #include "system/win32/Win32CodePage.h"
 #include "system/win32/Win32RegistryApi.h"
 #include "system/win32/Win32VersionSource.h"
