@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ libgtest-dev googletest
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
   wine wine64 xvfb xauth x11-utils locales fonts-wqy-microhei imagemagick
 )
 
