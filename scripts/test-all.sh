@@ -3,7 +3,10 @@
 #   build/native   the portable core with AddressSanitizer/UBSan, natively;
 #   build/mingw64  the Windows build, tests run under Wine (64-bit);
 #   build/mingw32  the 32-bit Windows build, compiled only: this Wine has no
-#                  32-bit half, and a 32-bit program under it proves nothing.
+#                  32-bit half, and a 32-bit program under it proves nothing;
+#   build/release-x86_64, build/release-i686
+#                  the Release executables, whose imports and PE headers are
+#                  held against each one's oldest Windows (tests/imports/).
 # Exits non-zero on the first failure.
 set -euo pipefail
 
@@ -11,7 +14,23 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root="$(pwd)"
 jobs="$(nproc 2>/dev/null || echo 2)"
 
+# The Release executables built in both architectures whose imports are
+# checked, one a line.
+release_executables=(
+  VornixInternetOptimizer.exe
+)
+
 step() { printf '\n=== %s ===\n' "$*"; }
+
+# CMake keeps the compiler a build tree was first configured with, whatever
+# the toolchain file names now: a tree made with the posix-thread compilers
+# starts over.
+forget_posix_tree() {
+  if grep -qs -- '-posix"' "$1"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+    echo "removing $1: configured with the posix-thread compiler"
+    rm -rf "$1"
+  fi
+}
 
 step "prerequisites"
 bash scripts/install-prerequisites.sh
@@ -22,6 +41,7 @@ cmake --build build/native -j "$jobs"
 (cd build/native && ctest --output-on-failure -j "$jobs")
 
 step "Windows 64-bit build"
+forget_posix_tree build/mingw64
 cmake -S . -B build/mingw64 -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake"
 cmake --build build/mingw64 -j "$jobs"
@@ -40,8 +60,20 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
 ' wine-tests "$jobs"
 
 step "Windows 32-bit build (compile only)"
+forget_posix_tree build/mingw32
 cmake -S . -B build/mingw32 -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake"
 cmake --build build/mingw32 -j "$jobs"
+
+step "Release imports and headers against each build's oldest Windows"
+bash tests/imports/check-imports-test.sh
+release_files=()
+for arch in x86_64 i686; do
+  dir="$(BUILD_JOBS="$jobs" bash scripts/build-release.sh "$arch")"
+  for exe in "${release_executables[@]}"; do
+    release_files+=("$dir/$exe")
+  done
+done
+bash tests/imports/check-imports.sh "${release_files[@]}"
 
 step "all passed"
