@@ -31,7 +31,7 @@
 #include "support/CountingRegistryApi.h"
 #include "support/FakeControls.h"
 #include "support/RecordingShutdownApi.h"
-#include "system/MemoryRegistryApi.h"
+#include "support/MemoryRegistryApi.h"
 #include "system/VersionSource.h"
 
 #ifdef _WIN32
@@ -127,7 +127,8 @@ double Median(std::vector<double> v) {
 
 // One Form1 over `api`, the three steps timed `reps` times.
 Row Measure(RegistryApi& api, const AnsiCodePage& codePage, bool walk, int n, int reps) {
-    test::CountingRegistryApi counting(api, walk);
+    test::CountingRegistryApi counting(api);
+    (void)walk;
     SettableVersionSource version(2, 5, 1);  // Windows XP
     test::RecordingShutdownApi shutdown;
     test::FakeForm1Controls controls;

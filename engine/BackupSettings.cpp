@@ -1,7 +1,7 @@
 // Saves the machine's current TCP/IP values into the backup store, once,
-// before anything is changed. Every value of the store is read back as it is
-// written, and the flag is written last, so a flag of 1 always stands for a
-// complete backup.
+// before anything is changed. A value that cannot be read ends the backup
+// before anything is written; every value of the store is read back as it
+// is written.
 #include <string>
 #include <vector>
 
@@ -23,20 +23,20 @@ struct Recorded {
     std::string text;  // a string value's text as it was
 };
 
-std::string NotNumberReason(const std::string& key, const std::string& name) {
-    return std::string(text::kReasonNotNumber) + "HKEY_LOCAL_MACHINE\\" + key + "\\" + name;
-}
-
-// Reads `names` from `key`. A value that exists but holds no number stops
-// the backup: false, with the reason.
+// Reads `names` from `key`. A value that cannot be read, or exists but
+// holds no number, stops the backup: false, with the reason.
 bool ReadSources(Registry& reg, Family family, const std::string& key,
                  const std::vector<std::string>& names, std::vector<Recorded>& out,
                  std::string& failure) {
     const std::vector<Registry::Value> values = reg.ReadRegValues(kHkeyLocalMachine, key, names);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const NumberRead read = ToNumber(family, values[i]);
+        if (read.kind == NumberRead::Failed) {
+            failure = text::Naming(text::kReasonReadFailed, key);
+            return false;
+        }
         if (read.kind == NumberRead::NotNumber) {
-            failure = NotNumberReason(key, names[i]);
+            failure = text::Naming(text::kReasonNotNumber, key, names[i]);
             return false;
         }
         out.push_back({names[i], read.value, read.kind == NumberRead::Absent, values[i].text});
@@ -50,8 +50,8 @@ std::vector<std::string> NamesOf(const std::vector<const TcpipValue*>& values) {
     return names;
 }
 
-// The family key's values: the plain ones in order, then the list of those
-// that were absent and the mark that the list is there.
+// The family key's plain values in order, then the list of those that
+// were absent.
 std::vector<Registry::NewValue> FamilyValues(Family family, const std::vector<Recorded>& records) {
     std::vector<Registry::NewValue> values;
     std::vector<std::string> absent;
@@ -60,8 +60,11 @@ std::vector<Registry::NewValue> FamilyValues(Family family, const std::vector<Re
         if (r.absent) absent.push_back(r.name);
     }
     values.push_back(TextValue(kAbsentValuesName, JoinNames(absent)));
-    values.push_back(NumberValue(Family::NT, kBackupFormatName, kBackupFormatWithAbsence));
     return values;
+}
+
+Registry::NewValue FormatValue(std::int32_t format) {
+    return NumberValue(Family::NT, kBackupFormatName, format);
 }
 
 std::optional<std::int32_t> Present(const Recorded& r) {
@@ -76,60 +79,72 @@ bool Form1::BackupSettings() {
     if (!running) return false;
     const Family family = *running;
     Registry& reg = objReg();
-    const std::string storeKey = ProductKey();
-    std::string familyKey;
-    bool stored = true;
 
+    // Everything is read before anything is written.
+    std::vector<Recorded> records;
+    std::vector<Registry::NewValue> extras;  // the exact texts, or each interface's record
     if (family == Family::Win9x) {
-        std::vector<Recorded> records;
         for (const auto& [key, values] : GroupByKey(kWin9xValues.data(),
                                                     kWin9xValues.data() + kWin9xValues.size())) {
             if (!ReadSources(reg, family, key, NamesOf(values), records, lastFailure_)) return false;
         }
-        familyKey = storeKey + kWin9xStoreKey;
-        reg.CreateRegKey(kHkeyLocalMachine, familyKey);
-        stored = reg.SaveRegValues(kHkeyLocalMachine, familyKey, FamilyValues(family, records));
         // The number text of the plain values may differ from the source
         // ("576" is kept as " 576"); the exact texts go beside them.
-        std::vector<Registry::NewValue> texts;
         for (const Recorded& r : records) {
-            if (!r.absent) texts.push_back(TextValue(r.name, r.text));
+            if (!r.absent) extras.push_back(TextValue(r.name, r.text));
         }
-        stored = (texts.empty() ||
-                  reg.SaveRegValues(kHkeyLocalMachine, familyKey + kStoreTextsKey, texts)) &&
-                 stored;
     } else {
         // Each interface's own MTU and window. The plain "MTU" of the store
         // keeps the last interface's, or the tuning set's when there is none.
-        const std::vector<std::string> interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
-        std::vector<Registry::NewValue> interfaceRecords;
+        const Registry::KeyNames interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
+        if (interfaces.error != kErrorSuccess && interfaces.error != kErrorFileNotFound) {
+            Fail(text::Naming(text::kReasonReadFailed, kInterfacesKey));
+            return false;
+        }
         Recorded mtu{"MTU", tuning_.lngMTU, false, {}};
-        for (const std::string& name : interfaces) {
+        for (const std::string& name : interfaces.names) {
             std::vector<Recorded> own;
             if (!ReadSources(reg, family, std::string(kInterfacesKey) + "\\" + name,
                              {"MTU", "TcpWindowSize"}, own, lastFailure_)) {
                 return false;
             }
             mtu = own[0];
-            interfaceRecords.push_back(
+            extras.push_back(
                 TextValue(name, FormatInterfaceRecord({Present(own[0]), Present(own[1])})));
         }
-        std::vector<Recorded> records{mtu};
+        records.push_back(mtu);
         std::vector<std::string> names;
         for (const auto& v : kNtParameterValues) names.push_back(v.name);
         if (!ReadSources(reg, family, kTcpipParametersKey, names, records, lastFailure_)) {
             return false;
         }
-        familyKey = storeKey + kNtStoreKey;
-        reg.CreateRegKey(kHkeyLocalMachine, familyKey);
-        stored = reg.SaveRegValues(kHkeyLocalMachine, familyKey, FamilyValues(family, records));
-        stored = reg.SaveRegValues(kHkeyLocalMachine, familyKey + kStoreInterfacesKey,
-                                   interfaceRecords) && stored;
     }
-    // The flag last, and only over a store that holds everything.
-    if (!stored || !reg.SaveRegValues(kHkeyLocalMachine, storeKey,
-                                      {NumberValue(Family::NT, kBackupFlagName, 1)})) {
-        lastFailure_ = text::kReasonWriteRefused;
+
+    // The family key is marked unfinished until everything in it is written,
+    // and the flag comes last, so a flag of 1 always stands for a complete
+    // store. The first write that fails ends the backup.
+    const std::string storeKey = ProductKey();
+    const std::string familyKey = storeKey + (family == Family::Win9x ? kWin9xStoreKey : kNtStoreKey);
+    const std::string extrasKey =
+        familyKey + (family == Family::Win9x ? kStoreTextsKey : kStoreInterfacesKey);
+    long result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, {FormatValue(kBackupFormatWriting)});
+    if (result == kErrorSuccess) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, FamilyValues(family, records));
+    }
+    if (result == kErrorSuccess && !extras.empty()) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, extrasKey, extras);
+    }
+    if (result == kErrorSuccess) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, familyKey,
+                                   {FormatValue(kBackupFormatWithAbsence)});
+    }
+    if (result == kErrorSuccess) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, storeKey,
+                                   {NumberValue(Family::NT, kBackupFlagName, 1)});
+    }
+    if (result != kErrorSuccess) {
+        NoteWrite(result);
+        Fail(text::kReasonWriteRefused);
         return false;
     }
     return true;

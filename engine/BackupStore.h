@@ -1,5 +1,5 @@
 #pragma once
-// The backup store below the product key.
+// The backup store below the product key, and the reading of it.
 //
 //   SOFTWARE\<product>                      "备份    " DWORD 1 once a backup is complete,
 //                                           written after everything else
@@ -11,7 +11,8 @@
 // so that a restore puts the machine back exactly as it was:
 //     "AbsentValues"  REG_SZ   names of the values that did not exist, joined
 //                              by ","; their plain value holds 0
-//     "BackupFormat"  DWORD    2 when the additions are present
+//     "BackupFormat"  DWORD    1 while the family key is being written, 2 once
+//                              everything in it is (written last)
 //   on the 95/98/ME family, the source texts as they were:
 //     Platform_Windows_95_98_ME\Texts
 //                     one REG_SZ per value that existed, holding its text
@@ -20,13 +21,17 @@
 //     Platform_Windows_NT_2K_XP\Interfaces
 //                     one REG_SZ per interface, named as the interface, such
 //                     as "MTU=1400;TcpWindowSize=-" ("-": the value did not exist)
-// A store without "BackupFormat" is read as it always was: every value
-// present, one MTU and the global window for every interface.
+// A family key without "BackupFormat" is the plain store of earlier versions:
+// every value present, one MTU and the global window for every interface.
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "engine/RegistryNumbers.h"
+#include "profiles/TuningSet.h"
+#include "system/Registry.h"
 
 namespace vornix {
 
@@ -39,6 +44,7 @@ inline constexpr const char* kStoreInterfacesKey = "\\Interfaces";
 inline constexpr const char* kStoreTextsKey = "\\Texts";
 inline constexpr const char* kAbsentValuesName = "AbsentValues";
 inline constexpr const char* kBackupFormatName = "BackupFormat";
+inline constexpr std::int32_t kBackupFormatWriting = 1;
 inline constexpr std::int32_t kBackupFormatWithAbsence = 2;
 
 // The names of absent values, joined by "," and split again.
@@ -53,5 +59,37 @@ struct InterfaceRecord {
 std::string FormatInterfaceRecord(const InterfaceRecord& record);
 // Empty when the text is not a record this program wrote.
 std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text);
+
+// The changes for one key that give back what a backup holds: values to
+// write in order, then values to delete. Interface keys are written only if
+// they still exist.
+struct KeyChanges {
+    std::string key;
+    Registry::KeyMode mode = Registry::KeyMode::Create;
+    std::vector<Registry::NewValue> writes;
+    std::vector<std::string> deletes;
+};
+
+// What the product key holds for one Windows family.
+struct StoredBackup {
+    enum class State {
+        None,        // no backup of this family: the flag is not 1, or this
+                     // family's key is missing or holds an unfinished backup
+        Complete,    // a backup that can be written back whole: `changes`
+        Damaged,     // a value it needs is missing or wrong: `reason`
+        Unreadable,  // the flag or the store could not be read: `reason`
+    };
+    State state = State::None;
+    std::string reason;
+    std::vector<KeyChanges> changes;
+};
+
+// Reads the flag and the backup of `family` below `productKey`, and works out
+// what a restore writes for the machine as it is now (its interfaces). The
+// members of `tuning` that the backup holds are loaded as they are read, so a
+// store that turns out damaged leaves the ones before the damage loaded.
+// Nothing is written.
+StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
+                        TuningSet& tuning);
 
 }  // namespace vornix

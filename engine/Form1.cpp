@@ -31,17 +31,30 @@ std::string Form1::ProductKey() const { return "SOFTWARE\\" + services_.productN
 std::optional<Family> Form1::RunningFamily() {
     const std::int32_t platform = objOS().OperatingPlatform();
     if (platform == 0) {
-        lastFailure_ = text::kReasonUnknownWindows;
+        Fail(text::kReasonUnknownWindows);
         return std::nullopt;
     }
     return platform == 1 ? Family::Win9x : Family::NT;
 }
 
-bool Form1::BackupExists() {
-    return objReg().ReadRegWord(kHkeyLocalMachine, ProductKey(), kBackupFlagName) == 1;
+StoredBackup Form1::ReadStoredBackup() {
+    const std::optional<Family> family = RunningFamily();
+    if (!family) return {StoredBackup::State::Unreadable, text::kReasonUnknownWindows, {}};
+    TuningSet untouched = tuning_;
+    return ReadBackup(objReg(), ProductKey(), *family, untouched);
 }
 
+bool Form1::BackupExists() {
+    return ReadStoredBackup().state == StoredBackup::State::Complete;
+}
+
+void Form1::NoteWrite(long result) {
+    if (lastWriteError_ == 0 && result != kErrorSuccess) lastWriteError_ = result;
+}
+
+// A run takes no clicks on the options: they would change its tuning set.
 void Form1::optInternetMethod_Click(std::int16_t Index) {
+    if (runActive_) return;
     controls_.lblNext1.SetVisible(true);
     intInternetMethod_ = static_cast<std::int16_t>(Index + 1);
     if (Index >= 0 && Index < kMethodCount) {
@@ -56,6 +69,7 @@ void Form1::optInternetMethod_Click(std::int16_t Index) {
 }
 
 void Form1::optInternetSpeed_Click(int array, std::int16_t Index) {
+    if (runActive_) return;
     SelectSpeed(tuning_, array - 1, Index);
 }
 

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "engine/BackupStore.h"
 #include "engine/Form1Controls.h"
 #include "engine/RegistryNumbers.h"
 #include "engine/SystemServices.h"
@@ -46,6 +48,10 @@ public:
 
     // The product key, "SOFTWARE\" followed by the product name.
     std::string ProductKey() const;
+    // The backup of the running family as the store holds it now, without
+    // changing the tuning set; unreadable on a Windows the program does not know.
+    StoredBackup ReadStoredBackup();
+    // A complete backup of the running family exists.
     bool BackupExists();
 
     // The tuning procedures. Public so tests can drive them one at a time;
@@ -54,8 +60,14 @@ public:
     bool ApplyTuning();
     bool RestoreSettings();
 
-    // Why the last tuning procedure did not complete; empty when it did.
+    // Why the last tuning procedure or run did not complete; empty when it did.
     const std::string& lastFailure() const { return lastFailure_; }
+    // The Win32 code of the first write the registry refused in it; 0 when
+    // none was (ERROR_ACCESS_DENIED means administrator rights are needed).
+    long lastWriteError() const { return lastWriteError_; }
+    // A run is under way: from the click that starts it to its step 100 or
+    // its abort.
+    bool RunActive() const { return runActive_; }
 
 private:
     Registry& objReg();
@@ -66,17 +78,26 @@ private:
     // the program does not know, where nothing may be read or written.
     std::optional<Family> RunningFamily();
 
+    void StartRun(bool optimizeMode);
+    void EndRun();
     void RunStep(int value);
+    // Step 10: a complete backup must exist before anything changes; an
+    // optimize run makes one when there is none.
+    bool CheckBackup();
     void CloseRun();
     void AbortRun(const std::string& status, const std::string& message);
+    void Fail(std::string reason) { lastFailure_ = std::move(reason); }
+    void NoteWrite(long result);
 
     SystemServices services_;
     Form1Controls controls_;
     TuningSet tuning_;
     std::int16_t intInternetMethod_ = 0;
     bool blnOptimizeMode_ = false;
+    bool runActive_ = false;
     bool stepRunning_ = false;  // a registry step of the run is in progress
     std::string lastFailure_;
+    long lastWriteError_ = 0;
     std::optional<Registry> objReg_;
     std::optional<clsOS> objOS_;
     std::optional<clsShutdownNT> objShutdown_;

@@ -5,7 +5,8 @@
 namespace vornix {
 
 NumberRead ToNumber(Family family, const Registry::Value& value) {
-    if (value.type == Registry::kValueAbsent) return {NumberRead::Absent, 0};
+    if (value.Failed()) return {NumberRead::Failed, 0};
+    if (value.Absent()) return {NumberRead::Absent, 0};
     if (family == Family::NT) {
         // A DWORD of any other size than 4 bytes holds no proper number.
         if (!value.IsDword()) return {NumberRead::NotNumber, 0};

@@ -1,7 +1,8 @@
 #pragma once
 // The numbers the tuning procedures deal in, in the form of each Windows
 // family: number text in REG_SZ values on 95/98/ME, REG_DWORD on NT. Reads
-// tell a value that does not exist from one that holds something else.
+// tell a value that does not exist from one that holds something else, and
+// both from one that could not be read.
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -15,7 +16,7 @@ namespace vornix {
 enum class Family { Win9x, NT };
 
 struct NumberRead {
-    enum Kind { Absent, Number, NotNumber } kind = Absent;
+    enum Kind { Absent, Number, NotNumber, Failed } kind = Absent;
     std::int32_t value = 0;
 };
 

@@ -61,6 +61,7 @@ private:
 }  // namespace
 
 void Form1::cmdOptimize_Click() {
+    if (runActive_) return;
     if (intInternetMethod_ == 0) {
         controls_.tmrBlink.SetEnabled(true);
         controls_.messageBoxes.Show(text::kChooseMethodPrompt, kMbOk | kMbIconExclamation,
@@ -71,25 +72,47 @@ void Form1::cmdOptimize_Click() {
     const std::int32_t platform = objOS().OperatingPlatform();
     controls_.messageBoxes.Show(SummaryText(tuning_, platform), kMbOk | kMbIconInformation,
                                 kAppTitle);
-    blnOptimizeMode_ = true;
-    controls_.pgbOptimize.SetValue(0);
-    controls_.tmrOptimize.SetEnabled(true);
+    StartRun(true);
 }
 
 void Form1::cmdRestore_Click() {
+    if (runActive_) return;
     if (controls_.messageBoxes.Show(text::kRestoreQuestion, kMbYesNo | kMbIconQuestion,
                                     kAppTitle) != kIdYes) {
         return;
     }
+    StartRun(false);
+}
+
+// While a run lasts, nothing may change its mode, its tuning set or its
+// progress: Optimize, Restore and the options are disabled, and their
+// handlers ignore what still reaches them.
+void Form1::StartRun(bool optimizeMode) {
+    runActive_ = true;
+    lastFailure_.clear();
+    lastWriteError_ = 0;
+    controls_.cmdOptimize.SetEnabled(false);
+    controls_.cmdRestore.SetEnabled(false);
+    controls_.optionButtons.SetEnabled(false);
     controls_.pgbOptimize.SetValue(0);
-    blnOptimizeMode_ = false;
+    blnOptimizeMode_ = optimizeMode;
     controls_.tmrOptimize.SetEnabled(true);
+}
+
+void Form1::EndRun() {
+    // Looked up while the run still holds the controls: the lookup processes
+    // events, and a click it delivers would start another run.
+    const bool backup = BackupExists();
+    runActive_ = false;
+    controls_.cmdOptimize.SetEnabled(true);
+    controls_.optionButtons.SetEnabled(true);
+    controls_.cmdRestore.SetEnabled(backup);
 }
 
 void Form1::tmrOptimize_Timer() {
     // A tick that arrives while the backup, apply or restore step is still
-    // running (delivered by its enumeration's event processing or by a
-    // message box it shows) must not run later steps before it returns.
+    // running (delivered by its enumeration's event processing) must not run
+    // later steps before it returns.
     if (stepRunning_) return;
     const double value = controls_.pgbOptimize.Value();
     if (value == 100) {
@@ -100,42 +123,53 @@ void Form1::tmrOptimize_Timer() {
     RunStep(static_cast<int>(controls_.pgbOptimize.Value()));
 }
 
+bool Form1::CheckBackup() {
+    const StoredBackup stored = ReadStoredBackup();
+    switch (stored.state) {
+        case StoredBackup::State::Complete:
+            return true;
+        case StoredBackup::State::None:
+            if (blnOptimizeMode_) return BackupSettings();
+            Fail(text::kReasonNoBackup);
+            return false;
+        case StoredBackup::State::Damaged:
+        case StoredBackup::State::Unreadable:
+            // Never written over: the store may hold the only copy of the
+            // machine's own values.
+            Fail(stored.reason);
+            return false;
+    }
+    return false;
+}
+
 void Form1::RunStep(int value) {
     if (const char* status = StatusText(value, blnOptimizeMode_)) {
         controls_.lblOptimizeStatus.SetCaption(status);
     }
     if (value == 10) {
-        bool completed = true;
+        bool backedUp = false;
         {
             StepGuard guard(stepRunning_);
-            if (!BackupExists()) completed = BackupSettings();
+            backedUp = CheckBackup();
         }
         // Without a complete backup nothing may be changed: the run ends here.
-        if (!completed) {
-            AbortRun(text::kStatusBackupFailed, text::kBackupFailedMessage);
+        if (!backedUp) {
+            if (blnOptimizeMode_) {
+                AbortRun(text::kStatusBackupFailed, text::kBackupFailedMessage);
+            } else {
+                AbortRun(text::kStatusRestoreFailed, text::kRestoreFailedMessage);
+            }
         }
     } else if (value == 20) {
-        if (blnOptimizeMode_) {
-            bool applied = false;
-            bool backedUp = false;
-            {
-                StepGuard guard(stepRunning_);
-                backedUp = BackupExists();
-                if (backedUp) applied = ApplyTuning();
-            }
-            if (!backedUp) {
-                lastFailure_ = text::kReasonNoBackup;
-                AbortRun(text::kStatusBackupFailed, text::kBackupFailedMessage);
-            } else if (!applied) {
-                AbortRun(text::kStatusApplyFailed, text::kApplyFailedMessage);
-            }
-        } else {
-            bool restored = false;
-            {
-                StepGuard guard(stepRunning_);
-                restored = RestoreSettings();
-            }
-            if (!restored) AbortRun(text::kStatusRestoreFailed, text::kRestoreFailedMessage);
+        bool done = false;
+        {
+            StepGuard guard(stepRunning_);
+            done = blnOptimizeMode_ ? ApplyTuning() : RestoreSettings();
+        }
+        if (!done && blnOptimizeMode_) {
+            AbortRun(text::kStatusApplyFailed, text::kApplyFailedMessage);
+        } else if (!done) {
+            AbortRun(text::kStatusRestoreFailed, text::kRestoreFailedMessage);
         }
     } else if (value == 100) {
         CloseRun();
@@ -145,7 +179,7 @@ void Form1::RunStep(int value) {
 void Form1::AbortRun(const std::string& status, const std::string& message) {
     controls_.tmrOptimize.SetEnabled(false);
     controls_.lblOptimizeStatus.SetCaption(status);
-    if (BackupExists()) controls_.cmdRestore.SetEnabled(true);
+    EndRun();
     std::string prompt = message;
     if (!lastFailure_.empty()) prompt += "\r\n\r\n" + lastFailure_;
     controls_.messageBoxes.Show(prompt, kMbOk | kMbIconExclamation, kAppTitle);
@@ -154,10 +188,12 @@ void Form1::AbortRun(const std::string& status, const std::string& message) {
 void Form1::CloseRun() {
     const std::string head =
         blnOptimizeMode_ ? text::kClosingHeadOptimize : text::kClosingHeadRestore;
-    if (BackupExists()) controls_.cmdRestore.SetEnabled(true);
+    EndRun();
     if (controls_.messageBoxes.Show(head + text::kClosingRest, kMbYesNo | kMbIconQuestion,
-                                    text::kClosingTitle) == kIdYes) {
-        objShutdown().RebootNT(-1);
+                                    text::kClosingTitle) == kIdYes &&
+        !objShutdown().RebootNT(-1)) {
+        controls_.messageBoxes.Show(text::kRestartFailedMessage, kMbOk | kMbIconExclamation,
+                                    kAppTitle);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // The texts the run shows, in the program's language.
+#include <string>
 
 namespace vornix::text {
 
@@ -47,7 +48,19 @@ inline constexpr const char* kReasonUnknownWindows = "无法识别此 Windows �
 inline constexpr const char* kReasonWriteRefused =
     "注册表拒绝了写入 (HKEY_LOCAL_MACHINE)。请以管理员身份运行本程序后重试。";
 inline constexpr const char* kReasonNoBackup = "没有找到原系统配置的备份。";
-// Followed by the value's key and name, then kReasonNotNumberEnd.
+// Each followed by the key (and value) it names, as HKEY_LOCAL_MACHINE\...
 inline constexpr const char* kReasonNotNumber = "注册表中的值不是有效的数字：";
+inline constexpr const char* kReasonReadFailed = "无法读取注册表项：";
+inline constexpr const char* kReasonStoreDamaged = "原系统配置的备份已损坏，因此没有写入任何值：";
+
+// A reason followed by the registry key it names, and the value when given.
+inline std::string Naming(const char* reason, const std::string& key,
+                          const std::string& value = {}) {
+    return reason + ("HKEY_LOCAL_MACHINE\\" + key) + (value.empty() ? "" : "\\" + value);
+}
+
+// The restart the user asked for could not be started.
+inline constexpr const char* kRestartFailedMessage =
+    "未能重新启动计算机。新的 TCP/IP 参数将在您下次重新启动计算机后生效。";
 
 }  // namespace vornix::text

@@ -4,16 +4,24 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <utility>
 #include <vector>
 
 namespace vornix {
 namespace {
 
+// The text before the first NUL, or all `size` bytes when there is none.
 std::string CutAtNul(const char* text, std::size_t size) {
+    if (size == 0) return {};
     const void* nul = std::memchr(text, '\0', size);
-    return std::string(text, nul ? static_cast<const char*>(nul) - text : size);
+    return std::string(text, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text)
+                                 : size);
+}
+
+std::int32_t LittleEndian(const std::uint8_t* data) {
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+        static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24);
 }
 
 }  // namespace
@@ -74,11 +82,7 @@ std::int32_t Registry::ReadRegWord(std::int32_t hKey, const std::string& StrPath
         type != kRegDword) {
         return 0;
     }
-    const std::uint32_t bits = static_cast<std::uint32_t>(data[0]) |
-                               static_cast<std::uint32_t>(data[1]) << 8 |
-                               static_cast<std::uint32_t>(data[2]) << 16 |
-                               static_cast<std::uint32_t>(data[3]) << 24;
-    return static_cast<std::int32_t>(bits);
+    return LittleEndian(data);
 }
 
 void Registry::SaveRegWord(std::int32_t hKey, const std::string& StrPath,
@@ -103,110 +107,54 @@ void Registry::DeleteRegValue(std::int32_t hKey, const std::string& StrPath,
     api_.DeleteValue(key.get(), codePage_.ToAnsi(strValue));
 }
 
-bool Registry::FetchEntry(RegKeyHandle key, Walk walk, std::uint32_t position, Entry& entry) {
+long Registry::FetchEntry(RegKeyHandle key, Walk walk, std::uint32_t position, Entry& entry) {
     char name[kNameBufferSize];
     if (walk == Walk::Keys) {
-        if (api_.EnumKey(key, position, name, kNameBufferSize) != kErrorSuccess) return false;
+        const long result = api_.EnumKey(key, position, name, kNameBufferSize);
+        if (result != kErrorSuccess) return result;
         entry.name = CutAtNul(name, kNameBufferSize);
         entry.type = 0;
-        return true;
+        return result;
     }
     // Both sizes are set afresh before each fetch.
     std::vector<std::uint8_t> data(kDataBufferSize);
     std::uint32_t nameSize = kNameBufferSize;
     std::uint32_t dataSize = kDataBufferSize;
     std::uint32_t type = 0;
-    if (api_.EnumValue(key, position, name, &nameSize, &type, data.data(), &dataSize) !=
-        kErrorSuccess) {
-        return false;
-    }
+    const long result =
+        api_.EnumValue(key, position, name, &nameSize, &type, data.data(), &dataSize);
+    if (result != kErrorSuccess) return result;
     entry.name = CutAtNul(name, nameSize < kNameBufferSize ? nameSize + 1 : kNameBufferSize);
     entry.type = type;
-    return true;
+    return result;
 }
 
-std::optional<std::uint32_t> Registry::DirectCount(RegKeyHandle key, Walk walk) {
-    // The key's information gives name lengths in UTF-16 code units and data
-    // lengths as stored, with string data in UTF-16. No ANSI code page takes
-    // more than 3 bytes for one UTF-16 code unit (UTF-8 takes 3 for a BMP
-    // character and 4 for a surrogate pair), so a name of at most 84 units
-    // fits the name buffer with its NUL, and stored data of at most 2666
-    // bytes fits the data buffer in its ANSI form. Longer ones may fit too,
-    // but only fetching them tells: those keys are walked.
-    constexpr std::uint32_t kMaxAnsiBytesPerUnit = 3;
-    constexpr std::uint32_t kSafeNameUnits = (kNameBufferSize - 1) / kMaxAnsiBytesPerUnit;
-    constexpr std::uint32_t kSafeDataBytes = kDataBufferSize * 2 / kMaxAnsiBytesPerUnit;
-    std::uint32_t subKeys = 0, maxSubKeyName = 0, values = 0, maxValueName = 0, maxData = 0;
-    if (api_.QueryInfoKey(key, &subKeys, &maxSubKeyName, &values, &maxValueName, &maxData) !=
-        kErrorSuccess) {
-        return std::nullopt;
-    }
-    if (walk == Walk::Keys) {
-        if (maxSubKeyName > kSafeNameUnits) return std::nullopt;
-        return subKeys;
-    }
-    if (maxValueName > kSafeNameUnits || maxData > kSafeDataBytes) return std::nullopt;
-    return values;
-}
-
-// Events and the direct path: the walk runs the pump after every entry it
-// fetches, so a caller walking n entries one position at a time saw about
-// n*n/2 pumps. On the direct path a call does a fixed amount of registry
-// work, so one pump per call keeps the window as responsive as the walk did
-// (never more than a few registry calls between two pumps) without the
-// quadratic number of pumps. A call pumps exactly when the walk would have
-// pumped at least once: a count when there is at least one entry, a lookup
-// of Index >= 2 when there is at least one entry before it. The pump runs
-// after the key is closed, so a handler it dispatches finds no key of ours
-// open.
 std::int32_t Registry::CountEntries(std::int32_t hKey, const std::string& StrPath, Walk walk) {
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return 0;
     std::int32_t count = 0;
-    {
-        OpenKey key(api_);
-        if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return 0;
-        if (const auto direct = DirectCount(key.get(), walk)) {
-            count = static_cast<std::int32_t>(
-                std::min<std::uint32_t>(*direct, std::numeric_limits<std::int32_t>::max()));
-        } else {
-            Entry entry;
-            while (FetchEntry(key.get(), walk, static_cast<std::uint32_t>(count), entry)) {
-                ++count;
-                PumpEvents();
-            }
-            return count;
-        }
+    Entry entry;
+    while (FetchEntry(key.get(), walk, static_cast<std::uint32_t>(count), entry) ==
+           kErrorSuccess) {
+        ++count;
+        PumpEvents();
     }
-    if (count > 0) PumpEvents();
     return count;
 }
 
 bool Registry::FindEntry(std::int32_t hKey, const std::string& StrPath, Walk walk,
                          std::int32_t Index, Entry& entry) {
     if (Index <= 0) return false;
-    bool found = false;
-    bool pump = false;
-    {
-        OpenKey key(api_);
-        if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return false;
-        // The first entry costs one fetch on either path.
-        if (Index == 1) return FetchEntry(key.get(), walk, 0, entry);
-        const auto direct = DirectCount(key.get(), walk);
-        if (!direct) {
-            // Walk from the first entry: an entry that cannot be fetched ends
-            // the walk, so everything after it reads as past the end.
-            for (std::int32_t i = 1;; ++i) {
-                if (!FetchEntry(key.get(), walk, static_cast<std::uint32_t>(i - 1), entry)) {
-                    return false;
-                }
-                if (i == Index) return true;
-                PumpEvents();
-            }
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return false;
+    for (std::int32_t i = 1;; ++i) {
+        if (FetchEntry(key.get(), walk, static_cast<std::uint32_t>(i - 1), entry) !=
+            kErrorSuccess) {
+            return false;
         }
-        found = FetchEntry(key.get(), walk, static_cast<std::uint32_t>(Index - 1), entry);
-        pump = *direct > 0;
+        if (i == Index) return true;
+        PumpEvents();
     }
-    if (pump) PumpEvents();
-    return found;
 }
 
 std::int32_t Registry::SubKeyCount(std::int32_t hKey, const std::string& StrPath) {
@@ -243,18 +191,127 @@ std::string Registry::SubValueType(std::int32_t hKey, const std::string& StrPath
     }
 }
 
-std::int32_t Registry::ReadRegType(std::int32_t hKey, const std::string& StrPath,
-                                   const std::string& strValue, std::uint32_t* size) {
+// The batched forms.
+
+Registry::KeyNames Registry::SubKeyNames(std::int32_t hKey, const std::string& StrPath) {
+    KeyNames list;
     OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return kValueAbsent;
-    std::uint32_t type = 0;
-    std::uint32_t bytes = 0;
-    if (api_.QueryValue(key.get(), codePage_.ToAnsi(strValue), &type, nullptr, &bytes) !=
-        kErrorSuccess) {
-        return kValueAbsent;
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) {
+        list.error = key.result();
+        return list;
     }
-    if (size) *size = bytes;
-    return static_cast<std::int32_t>(type);
+    Entry entry;
+    for (std::uint32_t i = 0;; ++i) {
+        const long result = FetchEntry(key.get(), Walk::Keys, i, entry);
+        if (result != kErrorSuccess) {
+            list.error = result == kErrorNoMoreItems ? kErrorSuccess : result;
+            return list;
+        }
+        list.names.push_back(codePage_.FromAnsi(entry.name));
+        PumpEvents();
+    }
+}
+
+Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& ansiName) {
+    // Most values are small: one query into a fixed buffer, more only for
+    // data that does not fit (or grew between two queries).
+    std::vector<std::uint8_t> data(64);
+    std::uint32_t type = 0;
+    std::uint32_t size = static_cast<std::uint32_t>(data.size());
+    long result = api_.QueryValue(key, ansiName, &type, data.data(), &size);
+    for (int attempt = 0; result == kErrorMoreData && attempt < 3; ++attempt) {
+        data.resize(size);
+        result = api_.QueryValue(key, ansiName, &type, data.data(), &size);
+    }
+    Value value;
+    value.error = result;
+    if (result != kErrorSuccess) return value;
+    value.type = type;
+    value.size = size;
+    if (type == kRegDword && size == 4) value.number = LittleEndian(data.data());
+    if (type == kRegSz) {
+        value.text = codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(data.data()),
+                                                 std::min<std::size_t>(size, data.size())));
+    }
+    return value;
+}
+
+std::vector<Registry::Value> Registry::ReadRegValues(std::int32_t hKey, const std::string& StrPath,
+                                                     const std::vector<std::string>& names) {
+    std::vector<Value> values(names.size());
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) {
+        // No key: every value is absent. A key that exists but cannot be
+        // opened: none could be read.
+        for (Value& value : values) value.error = key.result();
+        return values;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        values[i] = QueryValue(key.get(), codePage_.ToAnsi(names[i]));
+    }
+    return values;
+}
+
+long Registry::SaveRegValues(std::int32_t hKey, const std::string& StrPath,
+                             const std::vector<NewValue>& values, KeyMode mode) {
+    OpenKey key(api_);
+    const std::string path = codePage_.ToAnsi(StrPath);
+    if (!(mode == KeyMode::Create ? key.Create(hKey, path) : key.Open(hKey, path))) {
+        return key.result();
+    }
+    long first = kErrorSuccess;
+    std::vector<std::string> names;
+    for (const NewValue& v : values) {
+        names.push_back(codePage_.ToAnsi(v.name));
+        long result;
+        if (v.isText) {
+            const std::string data = codePage_.ToAnsi(v.text);
+            result = api_.SetValue(key.get(), names.back(), kRegSz,
+                                   reinterpret_cast<const std::uint8_t*>(data.c_str()),
+                                   static_cast<std::uint32_t>(data.size() + 1));
+        } else {
+            const auto bits = static_cast<std::uint32_t>(v.number);
+            const std::uint8_t data[4] = {
+                static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+                static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+            result = api_.SetValue(key.get(), names.back(), kRegDword, data, sizeof data);
+        }
+        if (first == kErrorSuccess) first = result;
+    }
+    // Read back: what counts is what the registry holds now.
+    for (std::size_t i = 0; i < values.size() && first == kErrorSuccess; ++i) {
+        const Value back = QueryValue(key.get(), names[i]);
+        if (back.Failed()) {
+            first = back.error;
+        } else if (values[i].isText ? !(back.IsString() && back.text == values[i].text)
+                                    : !(back.IsDword() && back.number == values[i].number)) {
+            first = kErrorInvalidData;
+        }
+    }
+    return first;
+}
+
+long Registry::DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
+                               const std::vector<std::string>& names) {
+    OpenKey key(api_);
+    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) {
+        // No key holds no values; a key that exists but cannot be opened may.
+        return key.result() == kErrorFileNotFound ? kErrorSuccess : key.result();
+    }
+    long first = kErrorSuccess;
+    for (const std::string& name : names) {
+        const std::string ansi = codePage_.ToAnsi(name);
+        const long deleted = api_.DeleteValue(key.get(), ansi);
+        // Gone is what counts: a value still there, or one that cannot be
+        // looked at, is a failure.
+        const Value after = QueryValue(key.get(), ansi);
+        const long result = after.Absent()               ? kErrorSuccess
+                            : after.Failed()             ? after.error
+                            : deleted != kErrorSuccess ? deleted
+                                                         : kErrorInvalidData;
+        if (first == kErrorSuccess) first = result;
+    }
+    return first;
 }
 
 }  // namespace vornix

@@ -1,5 +1,5 @@
 #pragma once
-// The ten registry operations the Registry class needs from the platform.
+// The nine registry operations the Registry class needs from the platform.
 //
 // Names, paths and REG_SZ data cross this interface in the system's ANSI code
 // page, exactly as the narrow (A) functions of advapi32 take them. Every
@@ -34,6 +34,7 @@ constexpr long kErrorInvalidFunction = 1;
 constexpr long kErrorFileNotFound = 2;
 constexpr long kErrorAccessDenied = 5;
 constexpr long kErrorInvalidHandle = 6;
+constexpr long kErrorInvalidData = 13;
 constexpr long kErrorInvalidParameter = 87;
 constexpr long kErrorMoreData = 234;
 constexpr long kErrorNoMoreItems = 259;
@@ -64,16 +65,6 @@ public:
     virtual long EnumValue(RegKeyHandle key, std::uint32_t index, char* name,
                            std::uint32_t* nameSize, std::uint32_t* type, std::uint8_t* data,
                            std::uint32_t* dataSize) = 0;
-    // Counts and longest sizes of a key's entries, as RegQueryInfoKeyA
-    // reports them. Name lengths are in UTF-16 code units without the NUL,
-    // not in ANSI bytes: a name of two double-byte characters counts 2. Data
-    // lengths are in bytes as the registry stores them, and string types
-    // (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) are stored as UTF-16: two bytes
-    // per character, plus a terminator when the data written did not end in
-    // NUL. Any output may be nullptr.
-    virtual long QueryInfoKey(RegKeyHandle key, std::uint32_t* subKeyCount,
-                              std::uint32_t* maxSubKeyNameLen, std::uint32_t* valueCount,
-                              std::uint32_t* maxValueNameLen, std::uint32_t* maxValueDataLen) = 0;
     // Removes a key that has no subkeys.
     virtual long DeleteKey(RegKeyHandle root, const std::string& path) = 0;
     virtual long DeleteValue(RegKeyHandle key, const std::string& name) = 0;

@@ -25,6 +25,11 @@ constexpr std::uint32_t kEwxLogoff = 0;
 constexpr std::uint32_t kEwxShutdown = 1;
 constexpr std::uint32_t kEwxReboot = 2;
 constexpr std::uint32_t kEwxForce = 4;
+constexpr std::uint32_t kEwxForceIfHung = 0x10;
+// "Operating System: Reconfiguration (Planned)": SHTDN_REASON_FLAG_PLANNED,
+// SHTDN_REASON_MAJOR_OPERATINGSYSTEM and SHTDN_REASON_MINOR_RECONFIG.
+constexpr std::uint32_t kShutdownReasonPlannedReconfig = 0x80020004;
+constexpr long kErrorNotAllAssigned = 1300;
 
 class ShutdownApi {
 public:
@@ -34,7 +39,10 @@ public:
                                   std::uintptr_t* token) = 0;
     virtual bool LookupPrivilegeValueA(const std::string& systemName, const std::string& name,
                                        Luid* luid) = 0;
-    virtual bool AdjustTokenPrivileges(std::uintptr_t token, bool disableAll,
+    // 0 when every privilege asked for was enabled; ERROR_NOT_ALL_ASSIGNED
+    // when the call worked but the token does not hold one; otherwise the
+    // code the call failed with.
+    virtual long AdjustTokenPrivileges(std::uintptr_t token, bool disableAll,
                                        const TokenPrivileges& newState,
                                        std::uint32_t previousStateLength,
                                        TokenPrivileges* previousState,

@@ -227,23 +227,6 @@ long Win32RegistryApi::EnumValue(RegKeyHandle key, std::uint32_t index, char* na
     return result;
 }
 
-long Win32RegistryApi::QueryInfoKey(RegKeyHandle key, std::uint32_t* subKeyCount,
-                                    std::uint32_t* maxSubKeyNameLen, std::uint32_t* valueCount,
-                                    std::uint32_t* maxValueNameLen,
-                                    std::uint32_t* maxValueDataLen) {
-    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
-    const LONG result =
-        ::RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
-                           &values, &maxValueName, &maxData, nullptr, nullptr);
-    if (result != ERROR_SUCCESS) return result;
-    if (subKeyCount != nullptr) *subKeyCount = static_cast<std::uint32_t>(subKeys);
-    if (maxSubKeyNameLen != nullptr) *maxSubKeyNameLen = static_cast<std::uint32_t>(maxSubKey);
-    if (valueCount != nullptr) *valueCount = static_cast<std::uint32_t>(values);
-    if (maxValueNameLen != nullptr) *maxValueNameLen = static_cast<std::uint32_t>(maxValueName);
-    if (maxValueDataLen != nullptr) *maxValueDataLen = static_cast<std::uint32_t>(maxData);
-    return ERROR_SUCCESS;
-}
-
 long Win32RegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
     // An empty path would make advapi32 delete `root` itself.
     if (path.empty() || HasEmbeddedNul(path)) return ERROR_INVALID_PARAMETER;

@@ -21,9 +21,6 @@ public:
                  std::uint32_t nameSize) override;
     long EnumValue(RegKeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                    std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
-    long QueryInfoKey(RegKeyHandle key, std::uint32_t* subKeyCount,
-                      std::uint32_t* maxSubKeyNameLen, std::uint32_t* valueCount,
-                      std::uint32_t* maxValueNameLen, std::uint32_t* maxValueDataLen) override;
     long DeleteKey(RegKeyHandle root, const std::string& path) override;
     long DeleteValue(RegKeyHandle key, const std::string& name) override;
     long CloseKey(RegKeyHandle key) override;

@@ -66,17 +66,14 @@ bool Win32ShutdownApi::LookupPrivilegeValueA(const std::string& systemName,
     return true;
 }
 
-bool Win32ShutdownApi::AdjustTokenPrivileges(std::uintptr_t token, bool disableAll,
+long Win32ShutdownApi::AdjustTokenPrivileges(std::uintptr_t token, bool disableAll,
                                              const TokenPrivileges& newState,
                                              std::uint32_t previousStateLength,
                                              TokenPrivileges* previousState,
                                              std::uint32_t* returnLength) {
     // TokenPrivileges holds a single entry; a larger count would make the
     // API read past it.
-    if (newState.PrivilegeCount > 1) {
-        ::SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
+    if (newState.PrivilegeCount > 1) return ERROR_INVALID_PARAMETER;
     TOKEN_PRIVILEGES native = ToNative(newState);
     TOKEN_PRIVILEGES previous{};
     DWORD needed = 0;
@@ -91,17 +88,18 @@ bool Win32ShutdownApi::AdjustTokenPrivileges(std::uintptr_t token, bool disableA
                                             previousLength,
                                             previousState != nullptr ? &previous : nullptr,
                                             &needed);
-    // The error code is what tells a full success from ERROR_NOT_ALL_ASSIGNED;
-    // the copying below must not disturb it.
+    // The call succeeds also when the token lacks the privilege; only the
+    // last error tells ERROR_NOT_ALL_ASSIGNED from a full success.
     const DWORD lastError = ::GetLastError();
     if (ok) {
         if (previousState != nullptr) *previousState = FromNative(previous);
         if (returnLength != nullptr) *returnLength = static_cast<std::uint32_t>(needed);
-    } else if (returnLength != nullptr && lastError == ERROR_INSUFFICIENT_BUFFER) {
+        return lastError == ERROR_NOT_ALL_ASSIGNED ? ERROR_NOT_ALL_ASSIGNED : ERROR_SUCCESS;
+    }
+    if (returnLength != nullptr && lastError == ERROR_INSUFFICIENT_BUFFER) {
         *returnLength = static_cast<std::uint32_t>(needed);
     }
-    ::SetLastError(lastError);
-    return ok != FALSE;
+    return lastError != ERROR_SUCCESS ? static_cast<long>(lastError) : ERROR_INVALID_FUNCTION;
 }
 
 bool Win32ShutdownApi::CloseHandle(std::uintptr_t handle) {

@@ -13,7 +13,7 @@ public:
                           std::uintptr_t* token) override;
     bool LookupPrivilegeValueA(const std::string& systemName, const std::string& name,
                                Luid* luid) override;
-    bool AdjustTokenPrivileges(std::uintptr_t token, bool disableAll,
+    long AdjustTokenPrivileges(std::uintptr_t token, bool disableAll,
                                const TokenPrivileges& newState, std::uint32_t previousStateLength,
                                TokenPrivileges* previousState,
                                std::uint32_t* returnLength) override;

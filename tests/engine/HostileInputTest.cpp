@@ -41,15 +41,15 @@ TEST(HostileInput, SourceValuesThatAreNotNumbersStopTheBackup) {
         std::uint32_t type;
         std::string bytes;
     } cases[] = {
-        {Windows::XP, std::string(kInterfaces) + "\\{A}", "MTU", kRegSz, std::string("1500", 5)},
-        {Windows::XP, kParameters, "DefaultTTL", kRegBinary, std::string("\x40\0\0\0", 4)},
-        {Windows::XP, kParameters, "SackOpts", kRegDword, std::string("\x01\0", 2)},
-        {Windows::XP, kParameters, "Tcp1323Opts", kRegMultiSz, std::string("1\0\0", 3)},
-        {Windows::Win98, kMstcp, "DefaultRcvWindow", kRegSz, std::string("99999999999", 12)},
-        {Windows::Win98, kMstcp, "DefaultTTL", kRegSz, std::string("abc", 4)},
-        {Windows::Win98, kNetTrans, "MaxMTU", kRegDword, std::string("\xdc\x05\0\0", 4)},
-        {Windows::Win98, kNetTrans, "MaxMSS", kRegSz, std::string(5000, '1') + '\0'},
-        {Windows::Win98, kMstcp, "SackOpts", kRegExpandSz, std::string("1", 2)},
+        {Windows::XP, std::string(kInterfacesKey) + "\\{A}", "MTU", kRegSz, std::string("1500", 5)},
+        {Windows::XP, kTcpipParametersKey, "DefaultTTL", kRegBinary, std::string("\x40\0\0\0", 4)},
+        {Windows::XP, kTcpipParametersKey, "SackOpts", kRegDword, std::string("\x01\0", 2)},
+        {Windows::XP, kTcpipParametersKey, "Tcp1323Opts", kRegMultiSz, std::string("1\0\0", 3)},
+        {Windows::Win98, kMstcpKey, "DefaultRcvWindow", kRegSz, std::string("99999999999", 12)},
+        {Windows::Win98, kMstcpKey, "DefaultTTL", kRegSz, std::string("abc", 4)},
+        {Windows::Win98, kNetTransKey, "MaxMTU", kRegDword, std::string("\xdc\x05\0\0", 4)},
+        {Windows::Win98, kNetTransKey, "MaxMSS", kRegSz, std::string(5000, '1') + '\0'},
+        {Windows::Win98, kMstcpKey, "SackOpts", kRegExpandSz, std::string("1", 2)},
     };
     for (const Case& c : cases) {
         TestMachine m(c.windows);
@@ -67,7 +67,7 @@ TEST(HostileInput, NumbersAtTheEdgesOf32BitsComeBackExactly) {
     TestMachine x(Windows::XP);
     x.StockXP({"{A}"});
     SetRaw(x, x.InterfaceKey("{A}"), "MTU", kRegDword, std::string("\xff\xff\xff\xff", 4));
-    SetRaw(x, kParameters, "DefaultTTL", kRegDword, std::string("\0\0\0\x80", 4));
+    SetRaw(x, kTcpipParametersKey, "DefaultTTL", kRegDword, std::string("\0\0\0\x80", 4));
     const std::string before = x.MachineState();
     x.Optimize();
     x.Restore();
@@ -75,40 +75,44 @@ TEST(HostileInput, NumbersAtTheEdgesOf32BitsComeBackExactly) {
 
     TestMachine w(Windows::Win98);
     w.StockWin98();
-    w.reg->SaveRegString(HKLM, kMstcp, "DefaultRcvWindow", "-2147483648");
-    w.reg->SaveRegString(HKLM, kMstcp, "DefaultTTL", " 2147483647");
+    w.reg->SaveRegString(HKLM, kMstcpKey, "DefaultRcvWindow", "-2147483648");
+    w.reg->SaveRegString(HKLM, kMstcpKey, "DefaultTTL", " 2147483647");
     const std::string before98 = w.MachineState();
     w.Optimize();
     w.Restore();
     EXPECT_EQ(before98, w.MachineState());
 }
 
-// Interface names the walk can and cannot read: a name over 254 bytes ends
-// the walk, so it and the interfaces after it are neither tuned nor
-// restored; a multi-byte name works like any other.
+// An interface name over 254 bytes cannot be listed: the list of interfaces
+// is then incomplete, so nothing is backed up or tuned, and the user is told
+// which key could not be read. A multi-byte name works like any other.
 TEST(HostileInput, InterfaceNamesLongAndMultiByte) {
     TestMachine m(Windows::XP);
     const std::string longName = "{M" + std::string(253, 'x') + "}";  // 256 bytes
     m.StockXP({"{A}", "网卡", longName, "{Z}"});
     m.reg->SaveRegWord(HKLM, m.InterfaceKey("网卡"), "MTU", 1400);
-    m.reg->SaveRegWord(HKLM, m.InterfaceKey("{Z}"), "MTU", 1300);
     const std::string before = m.MachineState();
     m.Optimize(0, 0);
-    EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
-    EXPECT_EQ(1492, m.reg->ReadRegWord(HKLM, m.InterfaceKey("{A}"), "MTU"));
-    EXPECT_EQ(1300, m.reg->ReadRegWord(HKLM, m.InterfaceKey("{Z}"), "MTU"))
-        << "past the over-long name the walk has ended";
-    // Sorted by name, the multi-byte name comes last: after the long one.
-    EXPECT_EQ(1400, m.reg->ReadRegWord(HKLM, m.InterfaceKey("网卡"), "MTU"));
-    m.Restore();
+    EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
+    EXPECT_NE(std::string::npos, m.controls.boxes.shown.back().prompt.find(
+                                     text::Naming(text::kReasonReadFailed, kInterfacesKey)));
     EXPECT_EQ(before, m.MachineState());
+    EXPECT_FALSE(m.FlagSet());
+
+    m.reg->DeleteRegKey(HKLM, m.InterfaceKey(longName));
+    const std::string shorter = m.MachineState();
+    m.Optimize(0, 0);
+    EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(1492, m.reg->ReadRegWord(HKLM, m.InterfaceKey("网卡"), "MTU"));
+    m.Restore();
+    EXPECT_EQ(shorter, m.MachineState());
 }
 
 TEST(HostileInput, ADamagedStoreIsNotRestoredFrom) {
     const std::string nt = std::string(kProductKey) + "\\Platform_Windows_NT_2K_XP";
     TestMachine x(Windows::XP);
     x.StockXP({"{A}"});
-    x.reg->SaveRegWord(HKLM, kParameters, "TcpWindowSize", 17520);
+    x.reg->SaveRegWord(HKLM, kTcpipParametersKey, "TcpWindowSize", 17520);
     x.Optimize();
     SetRaw(x, nt, "TcpWindowSize", kRegSz, std::string("17520", 6));
     std::string tuned = x.registry.Dump(RootHandle(HKLM));
@@ -129,7 +133,7 @@ TEST(HostileInput, ADamagedStoreIsNotRestoredFrom) {
     const std::string w9x = std::string(kProductKey) + "\\Platform_Windows_95_98_ME";
     TestMachine w(Windows::Win98);
     w.StockWin98();
-    w.reg->SaveRegString(HKLM, kMstcp, "SackOpts", " 0");
+    w.reg->SaveRegString(HKLM, kMstcpKey, "SackOpts", " 0");
     w.Optimize();
     w.reg->SaveRegString(HKLM, w9x, "SackOpts", "on");
     tuned = w.registry.Dump(RootHandle(HKLM));

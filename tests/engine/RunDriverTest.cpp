@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "engine/RunTexts.h"
 #include "support/TestMachine.h"
@@ -85,9 +87,9 @@ TEST(RunDriver, AnOptimizeRunStepsThroughItsTextsAndOffersTheRestart) {
         if (tick == 10) {
             EXPECT_TRUE(m.FlagSet()) << "backup at 10";
         } else if (tick == 19) {
-            EXPECT_EQ(Registry::kValueAbsent, m.reg->ReadRegType(HKLM, kParameters, "DefaultTTL"));
+            EXPECT_EQ(kAbsent, ValueType(*m.reg, kTcpipParametersKey, "DefaultTTL"));
         } else if (tick == 20) {
-            EXPECT_EQ(128, m.reg->ReadRegWord(HKLM, kParameters, "DefaultTTL"));
+            EXPECT_EQ(128, m.reg->ReadRegWord(HKLM, kTcpipParametersKey, "DefaultTTL"));
         }
     }
     EXPECT_EQ(12u, texts.size());
@@ -110,31 +112,59 @@ TEST(RunDriver, AnOptimizeRunStepsThroughItsTextsAndOffersTheRestart) {
     EXPECT_EQ(boxes, m.controls.boxes.shown.size());
 }
 
-TEST(RunDriver, ARestoreRunAnsweredYesAtTheEndRestartsByForce) {
+TEST(RunDriver, ARestoreRunNeedsABackupAndAnsweredYesAtTheEndRestarts) {
     TestMachine m(Windows::XP);
     m.controls.boxes.answers = {kIdNo};
     m.form->cmdRestore_Click();
     EXPECT_FALSE(m.controls.tmrOptimize.enabled);
     EXPECT_EQ(text::kRestoreQuestion, m.controls.boxes.shown.back().prompt);
 
-    // Without a backup, step 10 makes one from the current values first.
+    // Without a backup there is nothing to restore: no backup is taken
+    // either, and nothing changes.
     m.StockXP({"{AAAA}"});
-    m.reg->SaveRegWord(HKLM, kParameters, "DefaultTTL", 64);
+    m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
+    const std::string before = m.MachineState();
+    m.Restore();
+    EXPECT_EQ(text::kStatusRestoreFailed, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(std::string(text::kRestoreFailedMessage) + "\r\n\r\n" + text::kReasonNoBackup,
+              m.controls.boxes.shown.back().prompt);
+    EXPECT_EQ(before, m.MachineState());
+    EXPECT_EQ("", m.StoreState());
+    EXPECT_FALSE(m.controls.cmdRestore.enabled);
+
+    m.Optimize();
     m.controls.boxes.answers = {kIdYes, kIdYes};
     m.form->cmdRestore_Click();
     m.TickUntilStopped();
     EXPECT_EQ(text::kStatusRestored, m.controls.lblOptimizeStatus.caption);
     EXPECT_EQ("您的TCP/IP参数已恢复到了原有值。请重新启动您的系统\r\n为使更改生效。你现在要重启计算机吗？",
               m.controls.boxes.shown.back().prompt);
-    EXPECT_EQ(64, m.reg->ReadRegWord(HKLM, kParameters, "DefaultTTL"));
-    EXPECT_EQ(Registry::kValueAbsent, m.reg->ReadRegType(HKLM, kParameters, "SackOpts"));
+    EXPECT_EQ(before, m.MachineState());
     ASSERT_FALSE(m.shutdown.calls.empty());
-    EXPECT_EQ("ExitWindowsEx 6 0", m.shutdown.calls.back());
+    // Other programs are asked to close and may keep their work; the reason
+    // is a planned reconfiguration.
+    EXPECT_EQ("ExitWindowsEx 18 2147614724", m.shutdown.calls.back());
+
+    // A restart that cannot be started is not passed over in silence.
+    for (const bool privilege : {false, true}) {
+        m.shutdown.holdsPrivilege = privilege;
+        m.shutdown.exitSucceeds = false;
+        m.controls.boxes.answers = {kIdYes, kIdYes};
+        m.form->cmdRestore_Click();
+        m.TickUntilStopped();
+        EXPECT_EQ(text::kRestartFailedMessage, m.controls.boxes.shown.back().prompt) << privilege;
+        EXPECT_EQ(kMbIconExclamation, m.controls.boxes.shown.back().style);
+    }
 }
 
+// Ticks that the enumeration's event processing delivers while step 10 is
+// still at work: enough of them to reach step 20 if they were let through,
+// which would tune the machine before its backup is taken.
 TEST(RunDriver, TicksDuringTheEnumerationWaitForTheStepToFinish) {
     TestMachine m(Windows::XP);
-    m.StockXP({"{A}", "{B}", "{C}", "{D}"});
+    std::vector<std::string> interfaces;
+    for (char c = 'A'; c <= 'P'; ++c) interfaces.push_back(std::string("{") + c + "}");
+    m.StockXP(interfaces);
     m.reg->SaveRegWord(HKLM, m.InterfaceKey("{C}"), "MTU", 1400);
     const std::string before = m.MachineState();
     int nested = 0;
@@ -143,28 +173,66 @@ TEST(RunDriver, TicksDuringTheEnumerationWaitForTheStepToFinish) {
         m.form->tmrOptimize_Timer();  // a tick dispatched between entries
     };
     m.Optimize(0, 0);
-    EXPECT_GT(nested, 0);
+    EXPECT_GT(nested, 12);
     EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
     EXPECT_EQ(1492, m.reg->ReadRegWord(HKLM, m.InterfaceKey("{C}"), "MTU"));
+    m.pump = {};
     m.Restore();
     EXPECT_EQ(before, m.MachineState()) << "the backup finished before anything was tuned";
 }
 
-TEST(RunDriver, TicksDuringMessageBoxes) {
+// Clicks that reach the window while a run is under way, through the event
+// processing of its registry steps: none may change its mode, its tuning set
+// or its progress, and the controls say so by being disabled.
+TEST(RunDriver, ClicksDuringARunChangeNothing) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}", "{B}"});
+    m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
+    const std::string before = m.MachineState();
+    m.pump = [&] {
+        m.controls.boxes.answers.push_back(kIdYes);
+        m.form->cmdRestore_Click();
+        m.form->cmdOptimize_Click();
+        m.form->optInternetMethod_Click(2);
+        m.form->optInternetSpeed_Click(1, 9);
+    };
+    m.form->optInternetMethod_Click(0);
+    const std::size_t boxes = m.controls.boxes.shown.size();
+    m.form->cmdOptimize_Click();
+    int ticks = 0;
+    for (; m.controls.tmrOptimize.enabled && ticks < 200; ++ticks) {
+        m.form->tmrOptimize_Timer();
+        if (ticks == 50) {
+            EXPECT_FALSE(m.controls.cmdOptimize.enabled);
+            EXPECT_FALSE(m.controls.cmdRestore.enabled);
+            EXPECT_FALSE(m.controls.optionButtons.enabled);
+        }
+    }
+    EXPECT_EQ(101, ticks) << "the run was started over";
+    EXPECT_EQ(boxes + 2, m.controls.boxes.shown.size()) << "the summary and the closing question only";
+    EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(1492, m.reg->ReadRegWord(HKLM, m.InterfaceKey("{A}"), "MTU"));
+    EXPECT_EQ(10164, m.reg->ReadRegWord(HKLM, kTcpipParametersKey, "TcpWindowSize"));
+    EXPECT_EQ(1, m.form->intInternetMethod());
+    EXPECT_TRUE(m.controls.cmdOptimize.enabled);
+    EXPECT_TRUE(m.controls.cmdRestore.enabled);
+    EXPECT_TRUE(m.controls.optionButtons.enabled);
+
+    // The same in a restore run.
+    m.controls.boxes.answers = {kIdYes};
+    m.form->cmdRestore_Click();
+    m.TickUntilStopped();
+    EXPECT_EQ(text::kStatusRestored, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(before, m.MachineState());
+    EXPECT_EQ(1, m.form->intInternetMethod());
+}
+
+TEST(RunDriver, TicksDuringTheClosingQuestionOnlyStopTheTimer) {
     TestMachine m(Windows::XP);
     m.StockXP({});
     m.form->optInternetMethod_Click(0);
     m.form->cmdOptimize_Click();
-    for (int i = 0; i < 30; ++i) m.form->tmrOptimize_Timer();
-    // A second Optimize during the run: a tick while its summary is open
-    // performs the next step of the run under way, then the run restarts.
-    m.controls.boxes.whileOpen = [&] { m.form->tmrOptimize_Timer(); };
-    m.form->cmdOptimize_Click();
-    EXPECT_EQ(text::kStatusMtu, m.controls.lblOptimizeStatus.caption);
-    EXPECT_EQ(0, m.controls.pgbOptimize.value);
-    m.controls.boxes.whileOpen = {};
     for (int i = 0; i < 99; ++i) m.form->tmrOptimize_Timer();
-    // A tick while the closing question is open only stops the timer.
     const std::size_t boxes = m.controls.boxes.shown.size();
     m.controls.boxes.whileOpen = [&] { m.form->tmrOptimize_Timer(); };
     m.form->tmrOptimize_Timer();
@@ -195,8 +263,8 @@ TEST(RunDriver, RunsThatCouldNotWriteSaySoAndOfferNoRestart) {
     EXPECT_TRUE(m.shutdown.calls.empty());
 
     m.Restore();
-    EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
-    EXPECT_NE(text::kStatusRestored, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(text::kStatusRestoreFailed, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(before, m.MachineState());
 
     // With a backup in place, a refused apply is no success either.
     m.registry.SetFaultHook({});
@@ -233,13 +301,19 @@ TEST(RunDriver, LoadWritesTheInstallRecordOnceAndFindsTheBackup) {
     EXPECT_FALSE(m.controls.cmdRestore.enabled);
     EXPECT_EQ("", m.controls.lblOptimizeStatus.caption);
 
+    // A flag without this family's store is no backup to restore from.
     TestMachine again(Windows::XP);
     again.reg->SaveRegString(HKLM, kProductKey, "InstallPath", "D:\\old\\v.exe");
-    again.reg->SaveRegWord(HKLM, kProductKey, kFlag, 1);
+    again.reg->SaveRegWord(HKLM, kProductKey, kBackupFlagName, 1);
     again.form->Form_Load("E:\\new", "renamed");
     EXPECT_EQ("D:\\old\\v.exe", again.reg->ReadRegString(HKLM, kProductKey, "InstallPath"));
-    EXPECT_TRUE(again.controls.cmdRestore.enabled);
-    EXPECT_EQ(text::kStatusBackupExists, again.controls.lblOptimizeStatus.caption);
+    EXPECT_FALSE(again.controls.cmdRestore.enabled);
+
+    TestMachine backedUp(Windows::XP);
+    ASSERT_TRUE(backedUp.form->BackupSettings());
+    backedUp.form->Form_Load("E:\\new", "renamed");
+    EXPECT_TRUE(backedUp.controls.cmdRestore.enabled);
+    EXPECT_EQ(text::kStatusBackupExists, backedUp.controls.lblOptimizeStatus.caption);
 }
 
 }  // namespace

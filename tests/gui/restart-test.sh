@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Answers Yes to the closing question and checks that the machine restarts.
-# Under Wine a restart runs wineboot, which ends every process of the prefix
-# (the GUI driver included), so the verdict comes from here:
+# Under Wine a restart runs wineboot, which asks every window of the prefix
+# to end its session (a forced one would end every process, the GUI driver
+# included), so the verdict comes from here:
 #   1. the driver runs Optimize and, just before clicking Yes, writes
-#      restart-answered-yes.txt; had it lived on for a minute it would have
-#      written restart-survived.txt;
+#      restart-answered-yes.txt; had the program lived on for a minute after
+#      the Yes, it would have written restart-survived.txt;
 #   2. the restart runs the RunOnce probe the driver registered, which writes
 #      restart-runonce.txt (an EWX_SHUTDOWN or EWX_LOGOFF request would not);
 #   3. a new driver checks the program is gone and its run was complete.

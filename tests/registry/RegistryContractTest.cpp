@@ -95,9 +95,9 @@ TEST_P(RegistryContract, DwordsAreSigned32BitAndCreateTheirPath) {
     EXPECT_EQ(0, reg().ReadRegWord(HKLM, Path(), "Binary4"));
     EXPECT_EQ(0, reg().ReadRegWord(HKLM, Path(), "Missing"));
     EXPECT_EQ(0, reg().ReadRegWord(HKLM, Path("NoSuchKey"), "Neg"));
-    EXPECT_EQ(Registry::kValueAbsent, reg().ReadRegType(HKLM, Path(), "Missing"));
-    EXPECT_EQ(Registry::kValueAbsent, reg().ReadRegType(HKLM, Path("NoSuchKey"), "Neg"));
-    EXPECT_EQ(static_cast<std::int32_t>(kRegBinary), reg().ReadRegType(HKLM, Path(), "Binary4"));
+    EXPECT_EQ(kAbsent, ValueType(reg(), Path(), "Missing"));
+    EXPECT_EQ(kAbsent, ValueType(reg(), Path("NoSuchKey"), "Neg"));
+    EXPECT_EQ(static_cast<std::int32_t>(kRegBinary), ValueType(reg(), Path(), "Binary4"));
 }
 
 TEST_P(RegistryContract, SubKeysAreNamedByOneBasedPosition) {
@@ -171,7 +171,7 @@ TEST_P(RegistryContract, ValuesThatDoNotFitTheBuffersEndTheWalk) {
 TEST_P(RegistryContract, DeletesRemoveValuesAndLeafKeysOnly) {
     reg().SaveRegWord(HKLM, Path("p\\leaf"), "V", 1);
     reg().DeleteRegValue(HKLM, Path("p\\leaf"), "v");
-    EXPECT_EQ(Registry::kValueAbsent, reg().ReadRegType(HKLM, Path("p\\leaf"), "V"));
+    EXPECT_EQ(kAbsent, ValueType(reg(), Path("p\\leaf"), "V"));
     reg().DeleteRegValue(HKLM, Path("p\\leaf"), "V");  // already gone: nothing happens
     reg().DeleteRegValue(HKLM, Path("p\\none"), "V");
     reg().DeleteRegKey(HKLM, Path("p"));  // has a subkey: stays
@@ -191,14 +191,25 @@ TEST_P(RegistryContract, BatchedFormsAgreeWithTheSingleOnes) {
     for (int i = 1; i <= reg().SubKeyCount(HKLM, Path("keys")); ++i) {
         walked.push_back(reg().SubKeyName(HKLM, Path("keys"), i));
     }
-    EXPECT_EQ(walked, reg().SubKeyNames(HKLM, Path("keys")));
+    const Registry::KeyNames listed = reg().SubKeyNames(HKLM, Path("keys"));
+    EXPECT_EQ(walked, listed.names);
     EXPECT_EQ(2u, walked.size());
-    EXPECT_TRUE(reg().SubKeyNames(HKLM, Path("none")).empty());
+    EXPECT_EQ(kErrorMoreData, listed.error) << "a list that stops early is not complete";
+    ASSERT_EQ(kErrorSuccess, api().DeleteKey(RootHandle(HKLM), Path("keys\\m" + std::string(254, 'x'))));
+    EXPECT_EQ(kErrorSuccess, reg().SubKeyNames(HKLM, Path("keys")).error);
+    EXPECT_EQ(4u, reg().SubKeyNames(HKLM, Path("keys")).names.size());
+    EXPECT_EQ(kErrorFileNotFound, reg().SubKeyNames(HKLM, Path("none")).error);
+    EXPECT_TRUE(reg().SubKeyNames(HKLM, Path("none")).names.empty());
 
     // Values: written, read back, typed; absent ones marked.
-    ASSERT_TRUE(reg().SaveRegValues(HKLM, Path("v\\w"),
-                                    {{"Word", false, -2, {}}, {"文字", true, 0, " 1500"},
-                                     {"Empty", true, 0, ""}}));
+    ASSERT_EQ(kErrorSuccess, reg().SaveRegValues(HKLM, Path("v\\w"),
+                                                 {{"Word", false, -2, {}}, {"文字", true, 0, " 1500"},
+                                                  {"Empty", true, 0, ""}}));
+    EXPECT_EQ(kErrorFileNotFound,
+              reg().SaveRegValues(HKLM, Path("v\\new"), {{"Word", false, 1, {}}},
+                                  Registry::KeyMode::Existing))
+        << "an existing key was asked for: nothing is created";
+    EXPECT_EQ(0, reg().SubKeyCount(HKLM, Path("v\\new")));
     SetRaw("v\\w", "Short", kRegDword, {1, 2});
     SetRaw("v\\w", "Long", kRegSz, std::vector<std::uint8_t>(300, 'L'));
     const auto values =
@@ -213,13 +224,13 @@ TEST_P(RegistryContract, BatchedFormsAgreeWithTheSingleOnes) {
     EXPECT_FALSE(values[3].IsDword()) << "a 2-byte DWORD holds no number";
     EXPECT_EQ(static_cast<std::int32_t>(kRegDword), values[3].type);
     EXPECT_EQ(std::string(300, 'L'), values[4].text);
-    EXPECT_EQ(Registry::kValueAbsent, values[5].type);
-    EXPECT_EQ(Registry::kValueAbsent,
-              reg().ReadRegValues(HKLM, Path("none"), {"Word"})[0].type);
+    EXPECT_TRUE(values[5].Absent());
+    EXPECT_TRUE(reg().ReadRegValues(HKLM, Path("none"), {"Word"})[0].Absent());
 
-    EXPECT_TRUE(reg().DeleteRegValues(HKLM, Path("v\\w"), {"WORD", "None"}));
-    EXPECT_EQ(Registry::kValueAbsent, reg().ReadRegType(HKLM, Path("v\\w"), "Word"));
-    EXPECT_TRUE(reg().DeleteRegValues(HKLM, Path("none"), {"Word"})) << "no key holds no value";
+    EXPECT_EQ(kErrorSuccess, reg().DeleteRegValues(HKLM, Path("v\\w"), {"WORD", "None"}));
+    EXPECT_EQ(kAbsent, ValueType(reg(), Path("v\\w"), "Word"));
+    EXPECT_EQ(kErrorSuccess, reg().DeleteRegValues(HKLM, Path("none"), {"Word"}))
+        << "no key holds no value";
 }
 
 // The platform calls themselves, with exact codes and untouched outputs.

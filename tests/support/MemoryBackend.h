@@ -4,7 +4,7 @@
 #include <string>
 
 #include "support/RegistryBackends.h"
-#include "system/MemoryRegistryApi.h"
+#include "support/MemoryRegistryApi.h"
 
 namespace vornix::test {
 

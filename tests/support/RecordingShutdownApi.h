@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "system/RegistryApi.h"
 #include "system/ShutdownApi.h"
 
 namespace vornix::test {
@@ -26,7 +27,7 @@ public:
         luid->LowPart = 19;
         return true;
     }
-    bool AdjustTokenPrivileges(std::uintptr_t token, bool disableAll,
+    long AdjustTokenPrivileges(std::uintptr_t token, bool disableAll,
                                const TokenPrivileges& newState, std::uint32_t previousStateLength,
                                TokenPrivileges*, std::uint32_t*) override {
         calls.push_back("AdjustTokenPrivileges " + std::to_string(token) + " " +
@@ -35,7 +36,8 @@ public:
                         std::to_string(newState.PrivilegeLuid.LowPart) + " attr=" +
                         std::to_string(newState.Attributes) + " len=" +
                         std::to_string(previousStateLength));
-        return token != 0;
+        if (token == 0) return kErrorInvalidHandle;
+        return holdsPrivilege ? 0 : kErrorNotAllAssigned;
     }
     bool CloseHandle(std::uintptr_t handle) override {
         calls.push_back("CloseHandle " + std::to_string(handle));
@@ -43,10 +45,12 @@ public:
     }
     bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
         calls.push_back("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reason));
-        return false;
+        return exitSucceeds;
     }
     std::vector<std::string> calls;
     bool grantToken = true;
+    bool holdsPrivilege = true;
+    bool exitSucceeds = true;
 };
 
 }  // namespace vornix::test

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "system/AnsiCodePage.h"
+#include "system/Registry.h"
 #include "system/RegistryApi.h"
 
 namespace vornix::test {
@@ -41,5 +42,10 @@ const AnsiCodePage& TestCodePage();
 
 // Deletes `path` below `root` with everything under it, through the api.
 void DeleteTree(RegistryApi& api, RegKeyHandle root, const std::string& path);
+
+// The registry type of a value below HKEY_LOCAL_MACHINE, or kAbsent when it
+// or its key does not exist.
+constexpr std::int32_t kAbsent = -1;
+std::int32_t ValueType(Registry& reg, const std::string& key, const std::string& name);
 
 }  // namespace vornix::test

@@ -17,4 +17,9 @@ void DeleteTree(RegistryApi& api, RegKeyHandle root, const std::string& path) {
     api.DeleteKey(root, path);
 }
 
+std::int32_t ValueType(Registry& reg, const std::string& key, const std::string& name) {
+    const Registry::Value value = reg.ReadRegValues(kHkeyLocalMachine, key, {name})[0];
+    return value.Read() ? static_cast<std::int32_t>(value.type) : kAbsent;
+}
+
 }  // namespace vornix::test

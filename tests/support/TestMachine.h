@@ -7,21 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "engine/BackupStore.h"
 #include "engine/Form1.h"
+#include "engine/TcpipLocations.h"
 #include "support/FakeControls.h"
 #include "support/RecordingShutdownApi.h"
-#include "system/MemoryRegistryApi.h"
+#include "support/MemoryRegistryApi.h"
 #include "support/RegistryBackends.h"
 
 namespace vornix::test {
 
-inline constexpr const char* kInterfaces =
-    "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
-inline constexpr const char* kParameters = "System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-inline constexpr const char* kNetTrans = "System\\CurrentControlSet\\Services\\Class\\NetTrans";
-inline constexpr const char* kMstcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 inline constexpr const char* kProductKey = "SOFTWARE\\Vornix Internet Optimizer";
-inline constexpr const char* kFlag = "备份    ";
 
 class TestMachine {
 public:
@@ -41,36 +37,27 @@ public:
     // The TCP/IP keys of a stock machine: they exist, with none of the
     // values the program writes.
     void StockWin98() {
-        reg->CreateRegKey(kHkeyLocalMachine, kNetTrans);
-        reg->CreateRegKey(kHkeyLocalMachine, std::string(kNetTrans) + "\\0000");
-        reg->SaveRegString(kHkeyLocalMachine, kMstcp, "EnableDNS", "1");
+        reg->CreateRegKey(kHkeyLocalMachine, kNetTransKey);
+        reg->CreateRegKey(kHkeyLocalMachine, std::string(kNetTransKey) + "\\0000");
+        reg->SaveRegString(kHkeyLocalMachine, kMstcpKey, "EnableDNS", "1");
     }
     void StockXP(const std::vector<std::string>& interfaces) {
-        reg->SaveRegString(kHkeyLocalMachine, kParameters, "Hostname", "vornix-test");
+        reg->SaveRegString(kHkeyLocalMachine, kTcpipParametersKey, "Hostname", "vornix-test");
         for (const auto& name : interfaces) {
-            reg->SaveRegWord(kHkeyLocalMachine, std::string(kInterfaces) + "\\" + name,
+            reg->SaveRegWord(kHkeyLocalMachine, std::string(kInterfacesKey) + "\\" + name,
                              "EnableDHCP", 1);
         }
     }
     std::string InterfaceKey(const std::string& name) const {
-        return std::string(kInterfaces) + "\\" + name;
+        return std::string(kInterfacesKey) + "\\" + name;
     }
 
-    // Everything below HKEY_LOCAL_MACHINE but the product key.
-    std::string MachineState() const {
-        std::string state;
-        const std::string dump = registry.Dump(RootHandle(kHkeyLocalMachine));
-        std::size_t start = 0;
-        while (start < dump.size()) {
-            const std::size_t end = dump.find('\n', start);
-            const std::string line = dump.substr(start, end - start);
-            if (line.rfind("[SOFTWARE", 0) != 0) state += line + "\n";
-            start = end + 1;
-        }
-        return state;
-    }
+    // Everything below HKEY_LOCAL_MACHINE but the product key (the machine's
+    // own state), or the product key alone (the program's store).
+    std::string MachineState() const { return Dump(false); }
+    std::string StoreState() const { return Dump(true); }
 
-    bool FlagSet() { return reg->ReadRegWord(kHkeyLocalMachine, kProductKey, kFlag) == 1; }
+    bool FlagSet() { return reg->ReadRegWord(kHkeyLocalMachine, kProductKey, kBackupFlagName) == 1; }
 
     // Runs the timer until the run stops, at most `limit` ticks.
     int TickUntilStopped(int limit = 200) {
@@ -103,6 +90,19 @@ public:
     std::function<void()> pump;
     std::unique_ptr<Form1> form;
     std::unique_ptr<Registry> reg;  // the test's own view of the registry
+
+private:
+    std::string Dump(bool store) const {
+        std::string lines;
+        const std::string dump = registry.Dump(RootHandle(kHkeyLocalMachine));
+        for (std::size_t start = 0; start < dump.size();) {
+            const std::size_t end = dump.find('\n', start);
+            const std::string line = dump.substr(start, end - start);
+            if ((line.rfind("[SOFTWARE", 0) == 0) == store) lines += line + "\n";
+            start = end + 1;
+        }
+        return lines;
+    }
 };
 
 }  // namespace vornix::test

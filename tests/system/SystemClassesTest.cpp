@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/RecordingShutdownApi.h"
-#include "system/MemoryRegistryApi.h"
+#include "support/MemoryRegistryApi.h"
 #include "system/Registry.h"
 #include "system/clsOS.h"
 #include "system/clsShutdownNT.h"
@@ -34,19 +34,43 @@ TEST(clsOS, MapsVersionRecordsToPlatformAndRelease) {
 
 TEST(clsShutdownNT, EnablesThePrivilegeOnNtOnlyThenRequestsTheRestart) {
     RecordingShutdownApi api;
-    SettableVersionSource nt(2, 5, 1);
-    clsShutdownNT(api, nt).RebootNT(-1);
+    SettableVersionSource xp(2, 5, 1);
+    EXPECT_TRUE(clsShutdownNT(api, xp).RebootNT(-1));
+    // Forced only for programs that hang (EWX_FORCEIFHUNG), with the
+    // reason "Operating System: Reconfiguration (Planned)".
     const std::vector<std::string> expected{
         "GetCurrentProcess", "OpenProcessToken 40",
         "LookupPrivilegeValueA '' SeShutdownPrivilege",
         "AdjustTokenPrivileges 68 0 count=1 luid=19 attr=2 len=16", "CloseHandle 68",
-        "ExitWindowsEx 6 0"};
+        "ExitWindowsEx 18 2147614724"};
     EXPECT_EQ(expected, api.calls);
 
-    RecordingShutdownApi win98api;
-    SettableVersionSource win98(1, 4, 10);
-    clsShutdownNT(win98api, win98).RebootNT(1);  // 1 counts as True like -1
-    EXPECT_EQ(std::vector<std::string>{"ExitWindowsEx 6 0"}, win98api.calls);
+    // Windows 2000 knows EWX_FORCEIFHUNG but takes no reason; NT 4.0 and the
+    // 95/98/ME family get a plain restart; 1 counts as True like -1.
+    const struct {
+        std::uint32_t platform, major, minor;
+        const char* request;
+    } rows[] = {{2, 5, 0, "ExitWindowsEx 18 0"}, {2, 4, 0, "ExitWindowsEx 2 0"},
+                {1, 4, 10, "ExitWindowsEx 2 0"}, {2, 10, 0, "ExitWindowsEx 18 2147614724"}};
+    for (const auto& row : rows) {
+        RecordingShutdownApi other;
+        SettableVersionSource version(row.platform, row.major, row.minor);
+        EXPECT_TRUE(clsShutdownNT(other, version).RebootNT(1));
+        EXPECT_EQ(row.request, other.calls.back()) << row.major << "." << row.minor;
+        EXPECT_EQ(row.platform == 2 ? 6u : 1u, other.calls.size());
+    }
+
+    // A restart that could not be started says so: the privilege missing
+    // (ERROR_NOT_ALL_ASSIGNED), no token, or ExitWindowsEx refusing.
+    RecordingShutdownApi refused;
+    refused.holdsPrivilege = false;
+    EXPECT_FALSE(clsShutdownNT(refused, xp).RebootNT(-1));
+    RecordingShutdownApi noToken;
+    noToken.grantToken = false;
+    EXPECT_FALSE(clsShutdownNT(noToken, xp).RebootNT(-1));
+    RecordingShutdownApi failing;
+    failing.exitSucceeds = false;
+    EXPECT_FALSE(clsShutdownNT(failing, xp).RebootNT(-1));
 }
 
 TEST(clsShutdownNT, FlagsFollowMethodAndForceAndLogOffNeverTouchesTheToken) {
@@ -66,7 +90,7 @@ TEST(clsShutdownNT, FlagsFollowMethodAndForceAndLogOffNeverTouchesTheToken) {
     shutdown.ShutDownNT(-1);
     shutdown.RebootNT(0);
     EXPECT_EQ("ExitWindowsEx 5 0", api.calls[4]);
-    EXPECT_EQ("ExitWindowsEx 2 0", api.calls.back());
+    EXPECT_EQ("ExitWindowsEx 2 2147614724", api.calls.back());
 }
 
 TEST(Registry, ClosesEveryKeyItOpensOnEveryPath) {

@@ -12,10 +12,12 @@
 #include "engine/BackupStore.h"
 #include "engine/Form1.h"
 #include "engine/RunTexts.h"
+#include "engine/TcpipLocations.h"
 #include "support/FakeControls.h"
 #include "support/RecordingShutdownApi.h"
 #include "support/RegistryBackends.h"
 #include "support/WineOnly.h"
+#include "app/WideText.h"
 #include "system/win32/Win32CodePage.h"
 #include "system/win32/Win32RegistryApi.h"
 #include "system/win32/Win32VersionSource.h"
@@ -27,11 +29,10 @@ namespace {
 
 constexpr std::int32_t HKLM = kHkeyLocalMachine;
 constexpr const char* kProduct = "SOFTWARE\\Vornix Internet Optimizer";
-constexpr const char* kNetTrans = "System\\CurrentControlSet\\Services\\Class\\NetTrans";
-constexpr const char* kMstcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
-constexpr const char* kParameters = "System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-constexpr const char* kInterfaces =
-    "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
+constexpr const char* kNetTrans = kNetTransKey;
+constexpr const char* kMstcp = kMstcpKey;
+constexpr const char* kParameters = kTcpipParametersKey;
+constexpr const char* kInterfaces = kInterfacesKey;
 constexpr const char* kTestInterfaces[] = {"{VORNIX-TEST-A}", "{VORNIX-TEST-B}",
                                           "{VORNIX-TEST-C}"};
 
@@ -157,16 +158,16 @@ TEST_F(WineMachine, StockMachineOptimizedThenRestoredExactly) {
         EXPECT_EQ(" 47916", reg.ReadRegString(HKLM, kMstcp, "DefaultRcvWindow"));
         EXPECT_EQ(" 128", reg.ReadRegString(HKLM, kMstcp, "DefaultTTL"));
         EXPECT_EQ(" 1", reg.ReadRegString(HKLM, kMstcp, "Tcp1323Opts"));
-        EXPECT_EQ(Registry::kValueAbsent, reg.ReadRegType(HKLM, kParameters, "DefaultTTL"));
+        EXPECT_EQ(kAbsent, ValueType(reg, kParameters, "DefaultTTL"));
         EXPECT_EQ(8, reg.SubValueCount(HKLM, std::string(kProduct) + "\\Platform_Windows_95_98_ME") - 2);
     } else {
         EXPECT_EQ(47916, reg.ReadRegWord(HKLM, kParameters, "TcpWindowSize"));
         EXPECT_EQ(128, reg.ReadRegWord(HKLM, kParameters, "DefaultTTL"));
         EXPECT_EQ(0, reg.ReadRegWord(HKLM, kParameters, "EnablePMTUBHDetect"));
         EXPECT_EQ(static_cast<std::int32_t>(kRegDword),
-                  reg.ReadRegType(HKLM, kParameters, "EnablePMTUBHDetect"));
-        EXPECT_EQ(Registry::kValueAbsent, reg.ReadRegType(HKLM, kMstcp, "DefaultTTL"));
-        EXPECT_EQ(Registry::kValueAbsent, reg.ReadRegType(HKLM, kNetTrans, "MaxMSS"));
+                  ValueType(reg, kParameters, "EnablePMTUBHDetect"));
+        EXPECT_EQ(kAbsent, ValueType(reg, kMstcp, "DefaultTTL"));
+        EXPECT_EQ(kAbsent, ValueType(reg, kNetTrans, "MaxMSS"));
     }
     Restore();
     EXPECT_EQ(text::kStatusRestored, controls.lblOptimizeStatus.caption);
@@ -208,11 +209,105 @@ TEST_F(WineMachine, TunedMachineWithOwnInterfaceValuesRestoredExactly) {
     EXPECT_EQ(before, MachineState());
     if (!RunsAsWindows98()) {
         EXPECT_EQ(9000, reg.ReadRegWord(HKLM, InterfaceKey(kTestInterfaces[1]), "MTU"));
-        EXPECT_EQ(Registry::kValueAbsent,
-                  reg.ReadRegType(HKLM, InterfaceKey(kTestInterfaces[2]), "MTU"));
+        EXPECT_EQ(kAbsent,
+                  ValueType(reg, InterfaceKey(kTestInterfaces[2]), "MTU"));
     } else {
         EXPECT_EQ(" 576", reg.ReadRegString(HKLM, kNetTrans, "MaxMTU"));
     }
+}
+
+// Owns a registry key opened with the wide functions, in a view of choice.
+class WideKey {
+public:
+    WideKey(const std::wstring& path, REGSAM access, bool create) {
+        const LONG result = create ? RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                                                     access, nullptr, &key_, nullptr)
+                                   : RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key_);
+        if (result != ERROR_SUCCESS) key_ = nullptr;
+    }
+    WideKey(const WideKey&) = delete;
+    WideKey& operator=(const WideKey&) = delete;
+    ~WideKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// Gives everyone `access` to the key, and nothing else.
+bool SetKeyAccess(const std::wstring& path, DWORD access) {
+    WideKey key(path, WRITE_DAC, false);
+    if (!key.get()) return false;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof sid;
+    if (!CreateWellKnownSid(WinWorldSid, nullptr, sid, &sidSize)) return false;
+    alignas(DWORD) BYTE aclBuffer[256];
+    auto* acl = reinterpret_cast<ACL*>(aclBuffer);
+    SECURITY_DESCRIPTOR descriptor;
+    return InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION) &&
+           AddAccessAllowedAce(acl, ACL_REVISION, access, sid) &&
+           InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+           SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) &&
+           RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+}
+
+// An interface key that can be written but not read, as a security product
+// or a damaged permission leaves it: the backup must not record its values
+// as absent, and nothing may change, whether or not the user then restores.
+TEST_F(WineMachine, AnInterfaceThatRefusesReadsKeepsItsOwnValues) {
+    if (RunsAsWindows98()) GTEST_SKIP() << "interface keys belong to the NT family";
+    const std::string itf = InterfaceKey(kTestInterfaces[0]);
+    reg.SaveRegWord(HKLM, itf, "MTU", 1400);
+    reg.SaveRegWord(HKLM, itf, "TcpWindowSize", 65535);
+    const std::wstring wide = Widen(itf);
+    ASSERT_TRUE(SetKeyAccess(wide, KEY_SET_VALUE | WRITE_DAC | READ_CONTROL | DELETE));
+    const std::string before = MachineState();
+    Optimize(0, 3);
+    EXPECT_EQ(text::kStatusBackupFailed, controls.lblOptimizeStatus.caption);
+    EXPECT_NE(std::string::npos,
+              controls.boxes.shown.back().prompt.find(text::Naming(text::kReasonReadFailed, itf)));
+    EXPECT_EQ(0, reg.ReadRegWord(HKLM, kProduct, kBackupFlagName));
+    Restore();
+    EXPECT_EQ(text::kStatusRestoreFailed, controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(before, MachineState());
+    ASSERT_TRUE(SetKeyAccess(wide, KEY_ALL_ACCESS));
+    EXPECT_EQ(1400, reg.ReadRegWord(HKLM, itf, "MTU"));
+    EXPECT_EQ(65535, reg.ReadRegWord(HKLM, itf, "TcpWindowSize"));
+}
+
+// The 64-bit build keeps its store where a 32-bit program keeps it, in the
+// 32-bit view of SOFTWARE (Wow6432Node): it finds and restores a backup an
+// earlier 32-bit version made there, and writes nothing to the 64-bit view.
+TEST_F(WineMachine, TheStoreOfA32BitProgramIsFoundAndRestored) {
+    if (RunsAsWindows98()) GTEST_SKIP() << "Wine as Windows 98 takes no registry view";
+    if (sizeof(void*) != 8) GTEST_SKIP() << "a 32-bit build sees the 32-bit view anyway";
+    const std::wstring wow = L"SOFTWARE\\Wow6432Node\\Vornix Internet Optimizer";
+    {
+        WideKey store(wow + L"\\Platform_Windows_NT_2K_XP", KEY_SET_VALUE | KEY_WOW64_64KEY, true);
+        ASSERT_TRUE(store.get());
+        const std::pair<const wchar_t*, DWORD> saved[] = {
+            {L"MTU", 1400},          {L"TcpWindowSize", 64240}, {L"DefaultTTL", 64},
+            {L"EnablePMTUBHDetect", 0}, {L"EnablePMTUDiscovery", 1}, {L"SackOpts", 1},
+            {L"Tcp1323Opts", 0}};
+        for (const auto& [name, value] : saved) {
+            RegSetValueExW(store.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                           sizeof value);
+        }
+        WideKey product(wow, KEY_SET_VALUE | KEY_WOW64_64KEY, true);
+        const DWORD one = 1;
+        RegSetValueExW(product.get(), Widen(kBackupFlagName).c_str(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&one), sizeof one);
+    }
+    reg.CreateRegKey(HKLM, InterfaceKey(kTestInterfaces[0]));
+    Restore();
+    EXPECT_EQ(text::kStatusRestored, controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(1400, reg.ReadRegWord(HKLM, InterfaceKey(kTestInterfaces[0]), "MTU"));
+    EXPECT_EQ(64240, reg.ReadRegWord(HKLM, InterfaceKey(kTestInterfaces[0]), "TcpWindowSize"));
+    EXPECT_EQ(64, reg.ReadRegWord(HKLM, kParameters, "DefaultTTL"));
+    EXPECT_FALSE(WideKey(L"SOFTWARE\\Vornix Internet Optimizer", KEY_READ | KEY_WOW64_64KEY, false).get())
+        << "nothing in the 64-bit view";
 }
 
 }  // namespace

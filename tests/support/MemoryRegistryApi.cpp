@@ -1,4 +1,4 @@
-#include "system/MemoryRegistryApi.h"
+#include "support/MemoryRegistryApi.h"
 
 #include <algorithm>
 #include <map>
@@ -26,37 +26,6 @@ std::string FoldCase(const std::string& text) {
         }
     }
     return folded;
-}
-
-// UTF-16 code units of an ANSI text: one per single-byte character and one
-// per double-byte character (GBK has no character outside the BMP). A lead
-// byte at the very end stands alone and counts one, as the conversion makes
-// one replacement character of it.
-std::uint32_t Utf16Units(const std::uint8_t* text, std::size_t size) {
-    std::uint32_t units = 0;
-    for (std::size_t i = 0; i < size; ++i, ++units) {
-        if (IsLeadByte(text[i]) && i + 1 < size) ++i;
-    }
-    return units;
-}
-
-std::uint32_t Utf16Units(const std::string& text) {
-    return Utf16Units(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-}
-
-bool IsStringType(std::uint32_t type) {
-    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
-}
-
-// Bytes the registry stores for data written through the narrow functions:
-// string types become UTF-16, with a terminator added when the data did not
-// end in NUL (advapi32 does so, looking at the byte after the caller's data;
-// here that byte is taken to be NUL); other types stay as written.
-std::uint32_t StoredSize(std::uint32_t type, const std::vector<std::uint8_t>& data) {
-    if (!IsStringType(type)) return static_cast<std::uint32_t>(data.size());
-    std::uint32_t units = Utf16Units(data.data(), data.size());
-    if (!data.empty() && data.back() != 0) ++units;
-    return 2 * units;
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
@@ -284,32 +253,6 @@ long MemoryRegistryApi::EnumValue(RegKeyHandle key, std::uint32_t index, char* n
     if (data && needed) std::memcpy(data, value.data.data(), needed);
     if (dataSize) *dataSize = needed;
     if (type) *type = value.type;
-    return kErrorSuccess;
-}
-
-long MemoryRegistryApi::QueryInfoKey(RegKeyHandle key, std::uint32_t* subKeyCount,
-                                     std::uint32_t* maxSubKeyNameLen, std::uint32_t* valueCount,
-                                     std::uint32_t* maxValueNameLen,
-                                     std::uint32_t* maxValueDataLen) {
-    const NodePtr node = Resolve(key);
-    if (long e = Fail(Op::QueryInfo, node, {}, {})) return e;
-    if (!node) return kErrorInvalidHandle;
-    if (node->deleted) return kErrorKeyDeleted;
-    std::uint32_t maxKeyName = 0;
-    for (const auto& child : node->children) {
-        maxKeyName = std::max(maxKeyName, Utf16Units(child->name));
-    }
-    std::uint32_t maxValueName = 0;
-    std::uint32_t maxData = 0;
-    for (const auto& value : node->values) {
-        maxValueName = std::max(maxValueName, Utf16Units(value.name));
-        maxData = std::max(maxData, StoredSize(value.type, value.data));
-    }
-    if (subKeyCount) *subKeyCount = static_cast<std::uint32_t>(node->children.size());
-    if (maxSubKeyNameLen) *maxSubKeyNameLen = maxKeyName;
-    if (valueCount) *valueCount = static_cast<std::uint32_t>(node->values.size());
-    if (maxValueNameLen) *maxValueNameLen = maxValueName;
-    if (maxValueDataLen) *maxValueDataLen = maxData;
     return kErrorSuccess;
 }
 

@@ -26,9 +26,9 @@ namespace vornix {
 class MemoryRegistryApi final : public RegistryApi {
 public:
     enum class Op {
-        Open, Create, Query, Set, EnumKey, EnumValue, DeleteKey, DeleteValue, Close, QueryInfo
+        Open, Create, Query, Set, EnumKey, EnumValue, DeleteKey, DeleteValue, Close
     };
-    static constexpr std::size_t kOpCount = 10;
+    static constexpr std::size_t kOpCount = 9;
 
     struct Call {
         Op op;
@@ -51,12 +51,6 @@ public:
                  std::uint32_t nameSize) override;
     long EnumValue(RegKeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                    std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
-    // Lengths as Windows reports them (see RegistryApi): names in characters,
-    // a double-byte character of the code page counting one; string data as
-    // the UTF-16 the registry would store it in.
-    long QueryInfoKey(RegKeyHandle key, std::uint32_t* subKeyCount,
-                      std::uint32_t* maxSubKeyNameLen, std::uint32_t* valueCount,
-                      std::uint32_t* maxValueNameLen, std::uint32_t* maxValueDataLen) override;
     long DeleteKey(RegKeyHandle root, const std::string& path) override;
     long DeleteValue(RegKeyHandle key, const std::string& name) override;
     long CloseKey(RegKeyHandle key) override;
