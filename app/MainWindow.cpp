@@ -21,8 +21,6 @@ constexpr wchar_t kFrameClass[] = L"VornixFrame";
 constexpr wchar_t kPanelClass[] = L"VornixPanel";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-int Px(int twips) { return twips / kTwipsPerPixel; }
-
 // A frame: an opaque panel with an etched border and its caption on the top
 // edge. Opaque, so the blinking border behind the method frame shows only
 // around it.
@@ -40,6 +38,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
             TEXTMETRICW tm{};
             GetTextMetricsW(dc, &tm);
+            // The caption starts 8 pixels in at 96 DPI, as far in at any other.
+            const int indent = MulDiv(8, GetDeviceCaps(dc, LOGPIXELSX), 96);
             RECT border = rc;
             border.top = tm.tmHeight / 2;
             DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
@@ -48,7 +48,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
             SetBkMode(dc, OPAQUE);
-            TextOutW(dc, 8, 0, text, length);
+            TextOutW(dc, indent, 0, text, length);
             if (old) SelectObject(dc, old);
             EndPaint(hwnd, &ps);
             return 0;
@@ -87,9 +87,9 @@ bool RegisterClasses(HINSTANCE instance) {
     return true;
 }
 
-HFONT SongTi(bool bold) {
-    // 宋体 9 points, GB2312 character set.
-    return CreateFontW(-12, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+HFONT SongTi(bool bold, int dpi) {
+    // 宋体 9 points at the screen's DPI, GB2312 character set.
+    return CreateFontW(-PointsToPixels(kFontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, L"宋体");
 }
@@ -117,14 +117,24 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_APP));
     wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                               16, 16, 0));
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-    font_ = SongTi(false);
-    boldFont_ = SongTi(true);
+    // Twips become pixels at the screen's DPI, as the program declares
+    // itself DPI-aware in its manifest: the window, its controls, fonts and
+    // pictures keep their proportions on a screen of 120 or 144 DPI.
+    if (HDC screen = GetDC(nullptr)) {
+        dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
+        dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+    }
+    if (dpiX_ <= 0 || dpiY_ <= 0) dpiX_ = dpiY_ = 96;
+    font_ = SongTi(false, dpiY_);
+    boldFont_ = SongTi(true, dpiY_);
     maroonBrush_ = CreateSolidBrush(kMaroon);
 
-    RECT frame{0, 0, Px(kClientWidthTwips), Px(kClientHeightTwips)};
+    RECT frame{0, 0, PxX(kClientWidthTwips), PxY(kClientHeightTwips)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     hwnd_ = CreateWindowExW(0, kMainClass, Widen(kForm1Caption).c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
@@ -217,14 +227,16 @@ void MainWindow::CreateControl(std::size_t row) {
             cls = L"BUTTON";
             style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
             if (entry.index == 0) style |= WS_GROUP;
-            // An option is as wide as its caption needs, up to its width.
+            // An option is as wide as its caption and its button need (24
+            // pixels at 96 DPI), up to its width.
             HDC dc = GetDC(hwnd_);
             HGDIOBJ old = SelectObject(dc, font);
             SIZE size{};
             GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
             SelectObject(dc, old);
             ReleaseDC(hwnd_, dc);
-            width = std::min(width, static_cast<int>(size.cx + 24) * kTwipsPerPixel);
+            const int needed = static_cast<int>(size.cx) + MulDiv(24, dpiX_, 96);
+            width = std::min(width, PixelsToTwips(needed, dpiX_));
             break;
         }
         case ControlKind::Frame:
@@ -249,7 +261,7 @@ void MainWindow::CreateControl(std::size_t row) {
         style |= WS_GROUP;
     }
     HWND control = CreateWindowExW(
-        exStyle, cls, caption.c_str(), style, Px(left), Px(top), Px(width), Px(entry.height),
+        exStyle, cls, caption.c_str(), style, PxX(left), PxY(top), PxX(width), PxY(entry.height),
         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(row))),
         instance_, nullptr);
     controls_[row] = control;
@@ -291,7 +303,10 @@ void MainWindow::Show(int showCommand) {
 }
 
 void MainWindow::LoadPictures() {
-    banner_.Load(instance_, IDR_BANNER);
+    // The banner at twice its size is the sharper source for a banner box
+    // larger than the banner's own 640 x 96 pixels.
+    const bool large = PxX(kBannerWidthTwips) > 640 || PxY(kBannerHeightTwips) > 96;
+    banner_.Load(instance_, large ? IDR_BANNER_2X : IDR_BANNER);
     logo_.Load(instance_, IDR_LOGO);
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -383,12 +398,18 @@ void MainWindow::OnCommand(int id, int code) {
 void MainWindow::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
-    // The banner at its own size in the top-left corner, the logo stretched
-    // to the image control's rectangle over it.
-    banner_.Draw(dc, 0, 0, 640, Px(kBannerHeightTwips));
+    // The banner in the top-left corner, the logo stretched to the image
+    // control's rectangle over it, both at the screen's DPI. Scaled to
+    // another DPI they are smoothed; at 96 DPI they keep the look they have
+    // always had.
+    if (dpiX_ != 96 || dpiY_ != 96) {
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+    }
+    banner_.Draw(dc, 0, 0, PxX(kBannerWidthTwips), PxY(kBannerHeightTwips));
     for (const ControlSpec& entry : Form1Layout()) {
         if (entry.kind == ControlKind::Image) {
-            logo_.Draw(dc, Px(entry.left), Px(entry.top), Px(entry.width), Px(entry.height));
+            logo_.Draw(dc, PxX(entry.left), PxY(entry.top), PxX(entry.width), PxY(entry.height));
         }
     }
     EndPaint(hwnd_, &ps);

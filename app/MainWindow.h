@@ -54,10 +54,15 @@ private:
     void OnPaint();
     HBRUSH OnControlColor(HDC dc, HWND control);
     void OnAbout();
+    // Twips to pixels across and down at the screen's DPI.
+    int PxX(int twips) const { return TwipsToPixels(twips, dpiX_); }
+    int PxY(int twips) const { return TwipsToPixels(twips, dpiY_); }
 
     HINSTANCE instance_;
     ProductInfo product_;
     HWND hwnd_ = nullptr;
+    int dpiX_ = 96;
+    int dpiY_ = 96;
     HFONT font_ = nullptr;
     HFONT boldFont_ = nullptr;
     HBRUSH maroonBrush_ = nullptr;

@@ -21,5 +21,6 @@
 #define IDI_APP 101
 #define IDR_BANNER 201
 #define IDR_LOGO 202
+#define IDR_BANNER_2X 203
 
 #endif

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Regenerates the Vornix Internet Optimizer image assets in this directory
 # (or in the directory given as the first argument):
-#   banner.jpg  640x96 top banner of the main window (baseline JPEG)
-#   logo.gif    256x256 emblem, shown scaled to 41x41 at (16,24) over the banner
-#   app.ico     application icon (256, 48, 32, 16; 32-bit with alpha)
+#   banner.jpg     640x96 top banner of the main window (baseline JPEG)
+#   banner-2x.jpg  the same at 1280x192, scaled down to the banner's box on
+#                  screens of more than 96 DPI
+#   logo.gif       256x256 emblem, shown scaled to 41x41 at (16,24) over the
+#                  banner at 96 DPI (61x61 at (24,36) at 144 DPI)
+#   app.ico        application icon (256, 48, 32, 16; 32-bit with alpha)
 #
 # Needs only ImageMagick 6 (`convert`) and the DejaVu Sans and
 # WenQuanYi Micro Hei fonts. Everything is drawn from primitives, no input
@@ -85,57 +88,71 @@ convert "$tmp/emblem.png" -filter Lanczos -resize 256x256 -depth 8 -strip \
     -define icon:auto-resize=256,48,32,16 "$out/app.ico"
 
 # ---------------------------------------------------------------- banner ----
-W=640; H=96; FLAT=90
+# make_banner K FILE: the banner at K times 640x96. K=1 is the window's banner
+# at 96 DPI; K=2 is the source the window scales down to its banner box on
+# screens of more than 96 DPI.
+make_banner() {
+local k=$1 file=$2
+local W=$((640 * k)) H=$((96 * k)) FLAT=$((90 * k))
 convert \
     \( -size ${FLAT}x${H} xc:"$navy" \) \
     \( -size ${H}x$((W - FLAT)) gradient:"${navy}-${teal}" -rotate -90 \) \
     +append "$tmp/bg.png"
 
 # Faint network: links and nodes on the right, clear of the title.
-nodes=(
+local nodes=(
     "468,16" "512,62" "560,24" "604,58" "548,86" "632,14" "588,4" "492,92" "640,88"
 )
-links=(
+local links=(
     "0 1" "0 2" "1 2" "1 3" "2 3" "1 4" "3 4" "2 6" "6 5" "3 5" "4 7" "1 7" "3 8" "4 8"
 )
-net=()
+local i j l n x y r
+for i in "${!nodes[@]}"; do
+    IFS=, read -r x y <<<"${nodes[$i]}"
+    nodes[$i]="$((x * k)),$((y * k))"
+done
+local net=()
 for l in "${links[@]}"; do
     read -r i j <<<"$l"
     net+=(-draw "line ${nodes[$i]} ${nodes[$j]}")
 done
-dots=()
+local dots=()
 for n in "${nodes[@]}"; do
     IFS=, read -r x y <<<"$n"
-    dots+=(-draw "circle $x,$y $((x + 3)),$y")
+    dots+=(-draw "circle $x,$y $((x + 3 * k)),$y")
 done
 
 # Signal rings spreading from one node of the network.
-arcs=()
-cx=604; cy=58
+local arcs=()
+local cx=$((604 * k)) cy=$((58 * k))
 for r in 22 44 66 88 110; do
-    arcs+=(-draw "circle $cx,$cy $((cx + r)),$cy")
+    arcs+=(-draw "circle $cx,$cy $((cx + r * k)),$cy")
 done
 
 convert "$tmp/bg.png" \
-    -fill none -stroke 'rgba(255,255,255,0.07)' -strokewidth 2 "${arcs[@]}" \
-    -stroke 'rgba(170,235,245,0.22)' -strokewidth 1 "${net[@]}" \
+    -fill none -stroke 'rgba(255,255,255,0.07)' -strokewidth $((2 * k)) "${arcs[@]}" \
+    -stroke 'rgba(170,235,245,0.22)' -strokewidth $((1 * k)) "${net[@]}" \
     -stroke none -fill 'rgba(200,245,250,0.55)' "${dots[@]}" \
-    \( -size ${W}x22 gradient:'rgba(255,255,255,0.10)-rgba(255,255,255,0)' \) \
+    \( -size ${W}x$((22 * k)) gradient:'rgba(255,255,255,0.10)-rgba(255,255,255,0)' \) \
     -gravity north -compose Over -composite \
-    \( -size ${W}x26 gradient:'rgba(0,0,0,0)-rgba(0,8,30,0.22)' \) \
+    \( -size ${W}x$((26 * k)) gradient:'rgba(0,0,0,0)-rgba(0,8,30,0.22)' \) \
     -gravity south -compose Over -composite \
     "$tmp/deco.png"
 
-title='Vornix Internet Optimizer'
-tagline='提升您的网速，远远超过以前！'
-TX=80
+local title='Vornix Internet Optimizer'
+local tagline='提升您的网速，远远超过以前！'
+local TX=$((80 * k))
 
 convert "$tmp/deco.png" \
-    -font "$font_bold" -pointsize 25 \
-    -fill 'rgba(0,10,40,0.45)' -annotate +$((TX + 1))+$((44 + 2)) "$title" \
-    -fill white -annotate +${TX}+44 "$title" \
-    -font "$font_cjk" -pointsize 15 \
-    -fill '#bfeef4' -annotate +${TX}+72 "$tagline" \
-    \( -size ${W}x2 gradient:"${navy}-#39c6d3" \) -gravity south -compose Over -composite \
+    -font "$font_bold" -pointsize $((25 * k)) \
+    -fill 'rgba(0,10,40,0.45)' -annotate +$((TX + 1 * k))+$(((44 + 2) * k)) "$title" \
+    -fill white -annotate +${TX}+$((44 * k)) "$title" \
+    -font "$font_cjk" -pointsize $((15 * k)) \
+    -fill '#bfeef4' -annotate +${TX}+$((72 * k)) "$tagline" \
+    \( -size ${W}x$((2 * k)) gradient:"${navy}-#39c6d3" \) -gravity south -compose Over -composite \
     -colorspace sRGB -strip -interlace none -sampling-factor 1x1 -quality 90 \
-    "$out/banner.jpg"
+    "$file"
+}
+
+make_banner 1 "$out/banner.jpg"
+make_banner 2 "$out/banner-2x.jpg"

@@ -209,7 +209,21 @@ TEST(Form1Layout, MatchesTheFormsArrangement) {
     const ControlSpec& sixth = layout[static_cast<std::size_t>(ControlId("optInternetSpeed2", 5) - kFirstControlId)];
     EXPECT_EQ(1680, sixth.left);
     EXPECT_EQ(120, sixth.top);
-    EXPECT_EQ(9495 / 15, 633);
+}
+
+TEST(Form1Layout, TwipsBecomePixelsAtTheScreensDpiWithTheFractionDropped) {
+    const struct {
+        int dpi, width, height, font;
+    } screens[] = {{96, 633, 281, 12}, {120, 791, 351, 15}, {144, 949, 421, 18}, {110, 725, 321, 14}};
+    for (const auto& s : screens) {
+        EXPECT_EQ(s.width, TwipsToPixels(kClientWidthTwips, s.dpi)) << s.dpi;
+        EXPECT_EQ(s.height, TwipsToPixels(kClientHeightTwips, s.dpi)) << s.dpi;
+        EXPECT_EQ(s.font, PointsToPixels(kFontPoints, s.dpi)) << s.dpi;
+        // A width measured in pixels survives the way through twips.
+        for (int pixels = 0; pixels < 300; ++pixels) {
+            ASSERT_EQ(pixels, TwipsToPixels(PixelsToTwips(pixels, s.dpi), s.dpi)) << s.dpi;
+        }
+    }
 }
 
 }  // namespace

@@ -151,6 +151,11 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows(const wchar_t* className, DWORD pid, bool visibleOnly,
                                   HWND skip = nullptr) {
     FindWindows f{className, pid, visibleOnly, skip, {}};
@@ -275,6 +280,24 @@ std::map<std::wstring, std::wstring> TcpipState() {
     return state;
 }
 
+namespace {
+const std::wstring kDesktopKey = L"Control Panel\\Desktop";
+}  // namespace
+
+ScreenDpi::ScreenDpi(DWORD dpi) {
+    had_ = reg::Type(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels") == REG_DWORD;
+    previous_ = reg::Dword(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+    reg::SetDword(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", dpi);
+}
+
+ScreenDpi::~ScreenDpi() {
+    if (had_) {
+        reg::SetDword(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", previous_);
+    } else {
+        reg::Delete(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+    }
+}
+
 App::App(const std::wstring& test, const wchar_t* windowsVersion)
     : folder_(L"C:\\vornix-gui\\" + test), exe_(folder_ + L"\\VornixInternetOptimizer.exe") {
     reg::FollowProgram(windowsVersion);
@@ -340,6 +363,12 @@ bool App::Close() {
 
 HWND App::Control(const char* name, int index) const {
     return GetDlgItem(main_, ControlId(name, index));
+}
+
+std::vector<HWND> App::Controls() const {
+    std::vector<HWND> controls;
+    EnumChildWindows(main_, CollectChild, reinterpret_cast<LPARAM>(&controls));
+    return controls;
 }
 
 HWND App::SpeedOption(int method, int row) const {

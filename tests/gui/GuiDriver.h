@@ -5,6 +5,7 @@
 // window messages, and reads the real registry. Every wait is bounded.
 #include <map>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -81,6 +82,23 @@ void CleanMachine();
 // The three TCP/IP keys, for before/after comparisons.
 std::map<std::wstring, std::wstring> TcpipState();
 
+// The screen's DPI for the programs started while it lives. Wine takes a
+// process's DPI when the process starts, from LogPixels under
+// HKEY_CURRENT_USER\Control Panel\Desktop (or, without it, under the
+// machine's current hardware profile); the value it replaced, or its absence,
+// is put back when it goes.
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi);
+    ScreenDpi(const ScreenDpi&) = delete;
+    ScreenDpi& operator=(const ScreenDpi&) = delete;
+    ~ScreenDpi();
+
+private:
+    bool had_ = false;
+    DWORD previous_ = 0;
+};
+
 struct MessageBoxSeen {
     HWND hwnd = nullptr;
     HWND owner = nullptr;
@@ -111,6 +129,8 @@ public:
     bool Running() const;
 
     HWND Control(const char* name, int index = -1) const;
+    // Every control of the main window, those inside panels too.
+    std::vector<HWND> Controls() const;
     HWND SpeedOption(int method, int row) const;
     std::wstring Text(HWND hwnd) const;
     // Clicks a button without waiting for what the click sets off.

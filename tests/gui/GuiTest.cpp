@@ -10,6 +10,7 @@
 #include <iterator>
 #include <vector>
 
+#include "app/Form1Layout.h"
 #include "app/MXPTheme.h"
 #include "gui/GuiDriver.h"
 #include "system/win32/Win32InstanceMutex.h"
@@ -42,6 +43,7 @@ using GuiStart = GuiTest;
 using GuiOptimize = GuiTest;
 using GuiAbout = GuiTest;
 using GuiManifest = GuiTest;
+using GuiLayout = GuiTest;
 // The machine is left as the restart found it, for GuiRestartAfter to look at.
 class GuiRestart : public testing::Test {
 protected:
@@ -256,6 +258,68 @@ TEST_F(GuiAbout, OkSendsTheBrowserToTheHomePage) {
     reg::Delete(HKEY_CURRENT_USER, browsersKey, L"Browsers");
     EXPECT_EQ("https://www.example.com/vornix-internet-optimizer/\n", opened);
     EXPECT_TRUE(app.Close());
+}
+
+// The window as a screen of 96, 120 and 144 DPI shows it: its client area
+// is the layout's 9495 x 4215 twips at that DPI (the fraction dropped), every
+// control lies inside it, and every caption, set in 宋体 9 points at that DPI,
+// fits inside its control beside the option's button or the frame's indent.
+TEST_F(GuiLayout, ControlsAndCaptionsFitTheWindowAt96120And144Dpi) {
+    struct Case {
+        int dpi;
+        LONG width, height;  // of the client area
+        int fontPixels;      // 9 points
+    };
+    const Case cases[] = {{96, 633, 281, 12}, {120, 791, 351, 15}, {144, 949, 421, 18}};
+    const auto layout = Form1Layout();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dpi << " DPI");
+        const ScreenDpi screen(static_cast<DWORD>(c.dpi));
+        App app(L"dpi-" + std::to_wstring(c.dpi), L"winxp");
+        ASSERT_TRUE(app.Start());
+        RECT client{};
+        GetClientRect(app.main(), &client);
+        EXPECT_EQ(c.width, client.right);
+        EXPECT_EQ(c.height, client.bottom);
+
+        HDC dc = CreateCompatibleDC(nullptr);
+        HFONT fonts[2];
+        for (int bold = 0; bold < 2; ++bold) {
+            fonts[bold] = CreateFontW(-c.fontPixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                      FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+        }
+        for (HWND control : app.Controls()) {
+            const int row = GetDlgCtrlID(control) - kFirstControlId;
+            ASSERT_TRUE(row >= 0 && static_cast<std::size_t>(row) < layout.size());
+            const ControlSpec& entry = layout[static_cast<std::size_t>(row)];
+            SCOPED_TRACE(testing::Message() << entry.name << "(" << entry.index << ")");
+            RECT box{};
+            GetWindowRect(control, &box);
+            MapWindowPoints(nullptr, app.main(), reinterpret_cast<POINT*>(&box), 2);
+            EXPECT_GE(box.left, 0);
+            EXPECT_GE(box.top, 0);
+            EXPECT_LE(box.right, client.right);
+            EXPECT_LE(box.bottom, client.bottom);
+
+            const std::wstring caption = app.Text(control);
+            if (caption.empty()) continue;
+            SelectObject(dc, fonts[entry.font == ControlFont::SongTi9Bold ? 1 : 0]);
+            SIZE text{};
+            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+            // An option's button is 13 pixels square at 96 DPI; a frame's
+            // caption starts 8 pixels in.
+            const int beside = entry.kind == ControlKind::OptionButton ? MulDiv(13, c.dpi, 96)
+                               : entry.kind == ControlKind::Frame      ? MulDiv(8, c.dpi, 96)
+                                                                       : 0;
+            EXPECT_LE(text.cx + beside, box.right - box.left) << Narrow(caption);
+            EXPECT_LE(text.cy, box.bottom - box.top) << Narrow(caption);
+        }
+        DeleteDC(dc);
+        for (HFONT font : fonts) DeleteObject(font);
+        EXPECT_TRUE(app.Close());
+    }
 }
 
 TEST_F(GuiManifest, WrittenOnWindows2000AndXpOnly) {
