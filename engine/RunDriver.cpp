@@ -189,7 +189,8 @@ void Form1::CloseRun() {
     const std::string head =
         blnOptimizeMode_ ? text::kClosingHeadOptimize : text::kClosingHeadRestore;
     EndRun();
-    if (controls_.messageBoxes.Show(head + text::kClosingRest, kMbYesNo | kMbIconQuestion,
+    if (controls_.messageBoxes.Show(head + text::kRestartNeeded + text::kRestartQuestion,
+                                    kMbYesNo | kMbIconQuestion,
                                     text::kClosingTitle) == kIdYes &&
         !objShutdown().RebootNT(-1)) {
         controls_.messageBoxes.Show(text::kRestartFailedMessage, kMbOk | kMbIconExclamation,

@@ -30,7 +30,9 @@ inline constexpr const char* kStatusRestored = "系统配置已恢复成功。";
 // The closing question.
 inline constexpr const char* kClosingHeadOptimize = "优化完成";
 inline constexpr const char* kClosingHeadRestore = "您的TCP/IP参数已恢复到了原有值";
-inline constexpr const char* kClosingRest = "。请重新启动您的系统\r\n为使更改生效。你现在要重启计算机吗？";
+// The closing message: its head, then these two.
+inline constexpr const char* kRestartNeeded = "。请重新启动您的系统\r\n为使更改生效。";
+inline constexpr const char* kRestartQuestion = "你现在要重启计算机吗？";
 inline constexpr const char* kClosingTitle = "推荐";
 
 // A run that could not do its work.

@@ -1,0 +1,40 @@
+#pragma once
+// The console tool's command line: a command, the connection choice as the
+// window numbers it (method 1-6, then a speed of that method), and --json.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vornix {
+
+// What the tool's exit code says.
+enum class ExitCode {
+    Done = 0,
+    NotCompleted = 1,   // the run did not complete; nothing was lost
+    Usage = 2,          // unknown command or option, a choice out of range
+    NeedsAdmin = 3,     // a write was refused as access denied
+    AlreadyRunning = 4, // the window or another vornix is running
+};
+
+struct CommandLine {
+    enum class Command { Help, Version, Status, Optimize, Restore };
+    Command command = Command::Help;
+    // 0-based indexes into the profile table; set together or not at all.
+    std::optional<int> method;
+    std::optional<int> speed;
+    bool json = false;
+};
+
+// The command line, or the reason it is not one (in the program's language).
+struct ParsedCommandLine {
+    std::optional<CommandLine> line;
+    std::string error;
+};
+
+// `args` are the arguments after the program's name, in UTF-8.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The --help text: commands, choices and exit codes.
+std::string HelpText();
+
+}  // namespace vornix

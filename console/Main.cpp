@@ -1,0 +1,97 @@
+// vornix.exe: the window's runs and a preview of them, for administrators
+// who script the tool. See `vornix --help`.
+#include <string>
+#include <vector>
+
+#include "app/ProductInfo.h"
+#include "app/WideText.h"
+#include "console/CommandLine.h"
+#include "console/ConsoleRun.h"
+#include "console/ConsoleTexts.h"
+#include "console/StatusReport.h"
+#include "console/Win32ConsoleOutput.h"
+#include "system/win32/Win32CodePage.h"
+#include "system/win32/Win32InstanceMutex.h"
+#include "system/win32/Win32RegistryApi.h"
+#include "system/win32/Win32VersionSource.h"
+
+namespace vornix {
+namespace {
+
+// The tool never restarts the machine: the closing question is always
+// answered No, and this is all it could reach if it were not.
+class NoRestart final : public ShutdownApi {
+public:
+    std::uintptr_t GetCurrentProcess() override { return 0; }
+    bool OpenProcessToken(std::uintptr_t, std::uint32_t, std::uintptr_t*) override { return false; }
+    bool LookupPrivilegeValueA(const std::string&, const std::string&, Luid*) override {
+        return false;
+    }
+    long AdjustTokenPrivileges(std::uintptr_t, bool, const TokenPrivileges&, std::uint32_t,
+                               TokenPrivileges*, std::uint32_t*) override {
+        return kErrorAccessDenied;
+    }
+    bool CloseHandle(std::uintptr_t) override { return false; }
+    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override { return false; }
+};
+
+int Run(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(Narrow(argv[i]));
+    const ParsedCommandLine parsed = ParseCommandLine(args);
+    Win32ConsoleOutput output(parsed.line && parsed.line->json);
+    if (!parsed.line) {
+        output.Err(parsed.error + "\n" + text::kUsageHint + "\n");
+        return static_cast<int>(ExitCode::Usage);
+    }
+    const CommandLine& line = *parsed.line;
+    const ProductInfo product = ReadProductInfo();
+    switch (line.command) {
+        case CommandLine::Command::Help:
+            output.Out(HelpText());
+            return static_cast<int>(ExitCode::Done);
+        case CommandLine::Command::Version:
+            output.Out(product.productName + " v" + std::to_string(product.major) + "." +
+                       std::to_string(product.minor) + "." + std::to_string(product.revision) + "\n");
+            return static_cast<int>(ExitCode::Done);
+        default:
+            break;
+    }
+
+    Win32RegistryApi registry;
+    Win32CodePage codePage;
+    Win32VersionSource version;
+    const std::string productKey = "SOFTWARE\\" + product.productName;
+    if (line.command == CommandLine::Command::Status) {
+        Registry reg(registry, codePage);
+        clsOS os(version);
+        const Status status = ReadStatus(reg, os, productKey, line);
+        output.Out(line.json ? StatusJson(status) : StatusText(status));
+        return static_cast<int>(ExitCode::Done);
+    }
+
+    // Runs change the machine: one program at a time, the window included.
+    const Win32InstanceMutex mutex;
+    if (mutex.AnotherIsRunning()) {
+        output.Err(std::string(text::kAlreadyRunning) + "\n");
+        return static_cast<int>(ExitCode::AlreadyRunning);
+    }
+    NoRestart noRestart;
+    ConsoleRun run(SystemServices{registry, codePage, version, noRestart, {}, product.productName},
+                   output);
+    const ExitCode result = line.command == CommandLine::Command::Optimize
+                                ? run.Optimize(*line.method, *line.speed)
+                                : run.Restore();
+    return static_cast<int>(result);
+}
+
+}  // namespace
+}  // namespace vornix
+
+int wmain(int argc, wchar_t** argv) {
+    try {
+        return vornix::Run(argc, argv);
+    } catch (...) {
+        return static_cast<int>(vornix::ExitCode::NotCompleted);
+    }
+}

@@ -1,0 +1,217 @@
+#include "console/StatusReport.h"
+
+#include <cstdio>
+
+#include "console/ConsoleTexts.h"
+#include "engine/RunTexts.h"
+#include "engine/TcpipLocations.h"
+#include "profiles/ConnectionProfiles.h"
+
+namespace vornix {
+namespace {
+
+using State = ManagedValue::State;
+
+const char* FamilyName(Family family) {
+    return family == Family::Win9x ? text::kFamilyWin9x : text::kFamilyNT;
+}
+
+const char* FamilyId(Family family) { return family == Family::Win9x ? "95/98/ME" : "NT"; }
+
+// Reads the values of `table` that sit in `key` (the table's own key, or an
+// interface key for the interface values).
+void ReadValues(Registry& reg, Family family, const std::string& key,
+                const std::string& interfaceName, const TcpipValue* first, const TcpipValue* last,
+                const std::optional<TuningSet>& proposed, std::vector<ManagedValue>& out) {
+    std::vector<std::string> names;
+    for (const TcpipValue* v = first; v != last; ++v) names.push_back(v->name);
+    const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ManagedValue value{key, interfaceName, names[i], State::NotSet, 0, read[i].text, {}};
+        const NumberRead number = ToNumber(family, read[i]);
+        switch (number.kind) {
+            case NumberRead::Number: value.state = State::Set; value.current = number.value; break;
+            case NumberRead::Absent: value.state = State::NotSet; break;
+            case NumberRead::NotNumber: value.state = State::NotANumber; break;
+            case NumberRead::Failed: value.state = State::Unreadable; break;
+        }
+        if (proposed) value.proposed = (*proposed).*first[i].member;
+        out.push_back(std::move(value));
+    }
+}
+
+std::string Current(const ManagedValue& v) {
+    switch (v.state) {
+        case State::Set: return std::to_string(v.current);
+        case State::NotSet: return text::kNotSet;
+        case State::Unreadable: return text::kUnreadable;
+        case State::NotANumber: return text::kNotANumber;
+    }
+    return {};
+}
+
+std::string Json(const std::string& s) {
+    std::string out = "\"";
+    for (const char c : s) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+const char* StateId(State state) {
+    switch (state) {
+        case State::Set: return "set";
+        case State::NotSet: return "not set";
+        case State::Unreadable: return "unreadable";
+        case State::NotANumber: return "not a number";
+    }
+    return "";
+}
+
+const char* BackupStateId(StoredBackup::State state) {
+    switch (state) {
+        case StoredBackup::State::None: return "none";
+        case StoredBackup::State::Complete: return "complete";
+        case StoredBackup::State::Damaged: return "damaged";
+        case StoredBackup::State::Unreadable: return "unreadable";
+    }
+    return "";
+}
+
+}  // namespace
+
+Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
+                  const CommandLine& line) {
+    Status status;
+    status.platform = os.OperatingPlatform();
+    status.method = line.method;
+    status.speed = line.speed;
+    if (status.platform == 0) return status;
+    const Family family = status.platform == 1 ? Family::Win9x : Family::NT;
+    status.family = family;
+    for (const Family f : {Family::Win9x, Family::NT}) {
+        TuningSet scratch;
+        const StoredBackup stored = ReadBackup(reg, productKey, f, scratch);
+        status.backups.push_back({f, stored.state, stored.reason});
+    }
+    std::optional<TuningSet> proposed;
+    if (line.method) {
+        proposed.emplace();
+        SelectSpeed(*proposed, *line.method, static_cast<std::int16_t>(*line.speed));
+        SetFixedMembers(*proposed);
+    }
+    if (family == Family::Win9x) {
+        for (const auto& [key, values] : GroupByKey(kWin9xValues.data(),
+                                                    kWin9xValues.data() + kWin9xValues.size())) {
+            ReadValues(reg, family, key, {}, values.front(), values.front() + values.size(),
+                       proposed, status.values);
+        }
+        return status;
+    }
+    ReadValues(reg, family, kTcpipParametersKey, {}, kNtParameterValues.data(),
+               kNtParameterValues.data() + kNtParameterValues.size(), proposed, status.values);
+    const Registry::KeyNames interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
+    status.interfacesUnreadable =
+        interfaces.error != kErrorSuccess && interfaces.error != kErrorFileNotFound;
+    for (const std::string& name : interfaces.names) {
+        ReadValues(reg, family, std::string(kInterfacesKey) + "\\" + name, name,
+                   kNtInterfaceValues.data(), kNtInterfaceValues.data() + kNtInterfaceValues.size(),
+                   proposed, status.values);
+    }
+    return status;
+}
+
+std::string StatusText(const Status& status) {
+    std::string out = text::kWindowsFamily;
+    out += status.family ? FamilyName(*status.family) : text::kFamilyUnknown;
+    out += "\n";
+    out += text::kBackup;
+    std::string backups;
+    for (const BackupStatus& b : status.backups) {
+        if (b.state == StoredBackup::State::None) continue;
+        if (!backups.empty()) backups += "；";
+        if (b.state == StoredBackup::State::Complete) {
+            backups += std::string(text::kBackupOf) + FamilyName(b.family);
+        } else {
+            backups += (b.state == StoredBackup::State::Damaged ? text::kBackupDamaged
+                                                                : text::kBackupUnreadable) +
+                       b.reason;
+        }
+    }
+    out += (backups.empty() ? std::string(text::kBackupNone) : backups) + "\n";
+    if (status.method) {
+        const ConnectionMethod& method = ConnectionMethods()[static_cast<std::size_t>(*status.method)];
+        out += std::string(text::kChoice) + method.caption + "，" +
+               method.speeds[static_cast<std::size_t>(*status.speed)].caption + "\n";
+    }
+    std::string key;
+    for (const ManagedValue& v : status.values) {
+        if (v.key != key) {
+            key = v.key;
+            out += "\n";
+            if (!v.interfaceName.empty()) out += text::kInterface + v.interfaceName + "\n";
+            out += "HKEY_LOCAL_MACHINE\\" + key + "\n";
+        }
+        std::string line = "  " + v.name;
+        line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
+        line += Current(v);
+        if (v.proposed) line += text::kBecomes + std::to_string(*v.proposed);
+        out += line + "\n";
+    }
+    if (status.interfacesUnreadable) {
+        out += "\n" + text::Naming(text::kReasonReadFailed, kInterfacesKey) + "\n";
+    }
+    if (status.method && !status.values.empty()) out += std::string("\n") + text::kPreviewNote + "\n";
+    return out;
+}
+
+std::string StatusJson(const Status& status) {
+    std::string out = "{\"windows\":{\"platform\":" + std::to_string(status.platform) +
+                      ",\"family\":" + (status.family ? Json(FamilyId(*status.family)) : "null") +
+                      "},\"backups\":[";
+    for (std::size_t i = 0; i < status.backups.size(); ++i) {
+        const BackupStatus& b = status.backups[i];
+        out += std::string(i ? "," : "") + "{\"family\":" + Json(FamilyId(b.family)) +
+               ",\"state\":" + Json(BackupStateId(b.state));
+        if (!b.reason.empty()) out += ",\"reason\":" + Json(b.reason);
+        out += "}";
+    }
+    out += "],\"choice\":";
+    if (status.method) {
+        const ConnectionMethod& method = ConnectionMethods()[static_cast<std::size_t>(*status.method)];
+        out += "{\"method\":" + std::to_string(*status.method + 1) + ",\"speed\":" +
+               std::to_string(*status.speed + 1) + ",\"connection\":" + Json(method.caption) +
+               ",\"speedCaption\":" +
+               Json(method.speeds[static_cast<std::size_t>(*status.speed)].caption) + "}";
+    } else {
+        out += "null";
+    }
+    out += ",\"interfacesReadable\":" + std::string(status.interfacesUnreadable ? "false" : "true");
+    out += ",\"values\":[";
+    for (std::size_t i = 0; i < status.values.size(); ++i) {
+        const ManagedValue& v = status.values[i];
+        out += std::string(i ? "," : "") + "{\"key\":" + Json("HKEY_LOCAL_MACHINE\\" + v.key);
+        if (!v.interfaceName.empty()) out += ",\"interface\":" + Json(v.interfaceName);
+        out += ",\"name\":" + Json(v.name) + ",\"state\":" + Json(StateId(v.state)) +
+               ",\"current\":" + (v.state == State::Set ? std::to_string(v.current) : "null");
+        if (status.family == Family::Win9x && v.state != State::NotSet &&
+            v.state != State::Unreadable) {
+            out += ",\"text\":" + Json(v.text);
+        }
+        if (v.proposed) out += ",\"new\":" + std::to_string(*v.proposed);
+        out += "}";
+    }
+    return out + "]}\n";
+}
+
+}  // namespace vornix

@@ -1,0 +1,52 @@
+#pragma once
+// What `vornix status` shows: the running Windows family, the backups the
+// store holds, and every value the program manages where that family keeps
+// it, with the value an optimize run would write beside it when a choice is
+// given. Reading it writes nothing.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/CommandLine.h"
+#include "engine/BackupStore.h"
+#include "engine/RegistryNumbers.h"
+#include "system/Registry.h"
+#include "system/clsOS.h"
+
+namespace vornix {
+
+struct ManagedValue {
+    enum class State { Set, NotSet, Unreadable, NotANumber };
+    std::string key;            // below HKEY_LOCAL_MACHINE
+    std::string interfaceName;  // the interface whose key this is, if one
+    std::string name;
+    State state = State::NotSet;
+    std::int32_t current = 0;               // when set
+    std::string text;                       // a 95/98/ME value's text, as stored
+    std::optional<std::int32_t> proposed;   // what an optimize run writes
+};
+
+struct BackupStatus {
+    Family family;
+    StoredBackup::State state;
+    std::string reason;
+};
+
+struct Status {
+    std::int32_t platform = 0;
+    std::optional<Family> family;
+    std::vector<BackupStatus> backups;  // both families, 95/98/ME first
+    std::optional<int> method, speed;   // the choice, 0-based
+    std::vector<ManagedValue> values;
+    bool interfacesUnreadable = false;  // the list of interfaces could not be read
+};
+
+Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
+                  const CommandLine& line);
+
+// The report for a reader, and the same as one JSON object.
+std::string StatusText(const Status& status);
+std::string StatusJson(const Status& status);
+
+}  // namespace vornix
