@@ -169,7 +169,8 @@ std::string StatusText(const Status& status) {
         out += line + "\n";
     }
     if (status.interfacesUnreadable) {
-        out += "\n" + text::Naming(text::kReasonReadFailed, kInterfacesKey) + "\n";
+        out += "\n";
+        out += text::Naming(text::kReasonReadFailed, kInterfacesKey) + "\n";
     }
     if (status.method && !status.values.empty()) out += std::string("\n") + text::kPreviewNote + "\n";
     return out;

@@ -58,7 +58,11 @@ inline constexpr const char* kReasonStoreDamaged = "原系统配置的备份已�
 // A reason followed by the registry key it names, and the value when given.
 inline std::string Naming(const char* reason, const std::string& key,
                           const std::string& value = {}) {
-    return reason + ("HKEY_LOCAL_MACHINE\\" + key) + (value.empty() ? "" : "\\" + value);
+    std::string text = reason;
+    text += "HKEY_LOCAL_MACHINE\\";
+    text += key;
+    if (!value.empty()) text += "\\" + value;
+    return text;
 }
 
 // The restart the user asked for could not be started.

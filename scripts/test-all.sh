@@ -18,6 +18,7 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 # checked, one a line.
 release_executables=(
   VornixInternetOptimizer.exe
+  vornix.exe
 )
 
 step() { printf '\n=== %s ===\n' "$*"; }
