@@ -371,6 +371,22 @@ std::vector<HWND> App::Controls() const {
     return controls;
 }
 
+std::wstring App::LoadedModule(const std::wstring& name) const {
+    auto lower = [](std::wstring text) {
+        for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
+        return text;
+    };
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid_));
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return {};
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot.get(), &entry); more;
+         more = Module32NextW(snapshot.get(), &entry)) {
+        if (lower(entry.szModule) == lower(name)) return lower(entry.szExePath);
+    }
+    return {};
+}
+
 HWND App::SpeedOption(int method, int row) const {
     const std::string name = "optInternetSpeed" + std::to_string(method + 1);
     return GetDlgItem(Control("picInternetSpeed", method), ControlId(name.c_str(), row));

@@ -131,6 +131,9 @@ public:
     HWND Control(const char* name, int index = -1) const;
     // Every control of the main window, those inside panels too.
     std::vector<HWND> Controls() const;
+    // The path, in lower case, of the module `name` (e.g. L"comctl32.dll")
+    // the running copy has loaded; empty when it has none.
+    std::wstring LoadedModule(const std::wstring& name) const;
     HWND SpeedOption(int method, int row) const;
     std::wstring Text(HWND hwnd) const;
     // Clicks a button without waiting for what the click sets off.

@@ -322,6 +322,9 @@ TEST_F(GuiLayout, ControlsAndCaptionsFitTheWindowAt96120And144Dpi) {
     }
 }
 
+// The file is written on NT 5.x only; the themed common controls (version 6,
+// from the side-by-side store) are there from the first start on every
+// system, through the manifest embedded in the executable.
 TEST_F(GuiManifest, WrittenOnWindows2000AndXpOnly) {
     const std::string expected = ManifestText("Vornix Internet Optimizer", true);
     const std::pair<const wchar_t*, bool> cases[] = {
@@ -330,6 +333,11 @@ TEST_F(GuiManifest, WrittenOnWindows2000AndXpOnly) {
         SCOPED_TRACE(testing::Message() << "as " << std::wstring(version));
         App app(std::wstring(L"manifest-") + version, version);
         ASSERT_TRUE(app.Start());
+        const std::wstring comctl32 = app.LoadedModule(L"comctl32.dll");
+        EXPECT_NE(std::wstring::npos,
+                  comctl32.find(L"\\winsxs\\" + std::wstring(sizeof(void*) == 8 ? L"amd64" : L"x86") +
+                                L"_microsoft.windows.common-controls_6595b64144ccf1df_6.0."))
+            << Narrow(comctl32);
         EXPECT_TRUE(app.Close());
         const std::wstring manifest = app.exe() + L".manifest";
         const DWORD attributes = GetFileAttributesW(manifest.c_str());
