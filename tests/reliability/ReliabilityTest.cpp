@@ -458,6 +458,28 @@ TEST(HklmStep, DISABLED_RestoreXp) { RestoreRun(Xp()); }
 TEST(HklmStep, DISABLED_Prepare98) { Prepare(Win98()); }
 TEST(HklmStep, DISABLED_Optimize98) { OptimizeRun(Win98()); }
 TEST(HklmStep, DISABLED_Restore98) { RestoreRun(Win98()); }
+// The console tool while the window runs: both would work on the one
+// HKLM, so the tool refuses (exit code 4) and changes nothing.
+TEST(HklmStep, DISABLED_ToolRefusedWhileWindowRuns) {
+    const auto before = TcpipState();
+    App app(L"hklm", L"winxp");
+    ASSERT_TRUE(app.Start());
+    std::wstring commandLine = L"\"" + DosPath(VORNIX_TOOL) + L"\" optimize --method 1 --speed 4";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    const Handle tool(pi.hProcess);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(tool.get(), kStepTimeoutMs));
+    DWORD code = 0;
+    GetExitCodeProcess(tool.get(), &code);
+    EXPECT_EQ(4u, code);
+    EXPECT_TRUE(app.Close());
+    EXPECT_EQ(before, TcpipState());
+}
+
 TEST(HklmStep, DISABLED_Clean) {
     CleanMachine();
     RemoveTestInterfaces();

@@ -14,9 +14,14 @@
 # tests' scratch keys VornixContractTest-<pid> below SOFTWARE, in either view.
 # Nothing else changes by itself between two exports in Wine 8.
 #
-# Usage: hklm-diff-test.sh WINE_RUN DRIVER_EXE WORK_DIR
+# The console tool (vornix.exe) is held to the same: its usage errors, a
+# restore without a backup and status change nothing; its optimize and
+# restore change what the window's do, less the install record, which only
+# the window writes. While the window runs, the tool refuses (exit code 4).
+#
+# Usage: hklm-diff-test.sh WINE_RUN DRIVER_EXE WORK_DIR TOOL_EXE
 set -u
-wine_run=$1 driver=$2 work=$3
+wine_run=$1 driver=$2 work=$3 tool_exe=$4
 export LC_ALL=C
 product_nt='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Vornix Internet Optimizer'
 product_98='HKEY_LOCAL_MACHINE\Software\Vornix Internet Optimizer'
@@ -60,8 +65,8 @@ changes() {
   ' | sort -u
 }
 
-expect_changes() {  # label, from, to, expected lines
-  printf '%s\n' "$4" | sort >"$work/hklm-expected.txt"
+expect_changes() {  # label, from, to, expected lines (none: nothing changed)
+  if [[ -n $4 ]]; then printf '%s\n' "$4"; fi | sort >"$work/hklm-expected.txt"
   changes "$2" "$3" >"$work/hklm-changed.txt"
   if ! diff -u "$work/hklm-expected.txt" "$work/hklm-changed.txt" >"$work/hklm-diff.txt"; then
     fail "$1: HKLM changed otherwise than expected (- expected only, + changed only):
@@ -80,6 +85,35 @@ product_changes() {  # product key, family key, its plain names, interface recor
     echo "$family\\Interfaces|(key)"
     for name in $3; do echo "$family\\Interfaces|$name"; done
   fi
+}
+
+tool() {  # expected exit code, arguments
+  local expected=$1 status
+  shift
+  "$wine_run" "$tool_exe" "$@" >"$work/tool.log" 2>&1
+  status=$?
+  [[ $status == "$expected" ]] || fail "vornix $*: exit code $status, expected $expected:
+$(iconv -f GBK -t UTF-8 "$work/tool.log" 2>/dev/null || cat "$work/tool.log")"
+}
+
+# The tool's runs as the window's, from before (machine prepared) to after
+# its restore; the tool's own Windows version is set like the driver's.
+tool_runs() {  # label, prefix of the exports, product key changes, TCP/IP changes
+  tool 2 optimize --method 7 --speed 1
+  tool 2 restore --json
+  tool 1 restore
+  tool 0 status --method 1 --speed 4
+  tool 0 status --json
+  export_hklm "$2-refused"
+  expect_changes "$1, the tool's usage errors, restore without a backup, status" \
+    "$2-before" "$2-refused" ""
+  tool 0 optimize --method 1 --speed 4
+  export_hklm "$2-optimized"
+  expect_changes "$1, after vornix optimize" "$2-before" "$2-optimized" "$3
+$4"
+  tool 0 restore
+  export_hklm "$2-restored"
+  expect_changes "$1, after vornix restore" "$2-before" "$2-restored" "$3"
 }
 
 mkdir -p "$work"
@@ -126,6 +160,19 @@ tcpip98=$(
 expect_changes "Windows 98, after the optimize" 98-before 98-optimized "$store98
 $tcpip98"
 expect_changes "Windows 98, after the restore" 98-before 98-restored "$store98"
+
+step PrepareXp
+export_hklm xp-tool-before
+tool_runs "Windows XP" xp-tool "$(grep -v '|InstallPath$' <<<"$xp_store")" "$xp_tcpip"
+step ToolRefusedWhileWindowRuns
+
+tool_version='HKCU\Software\Wine\AppDefaults\vornix.exe'
+"$wine_run" reg add "$tool_version" /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1 \
+  || fail "cannot make the tool run as Windows 98"
+step Prepare98
+export_hklm 98-tool-before
+tool_runs "Windows 98" 98-tool "$(grep -v '|InstallPath$' <<<"$store98")" "$tcpip98"
+"$wine_run" reg delete "$tool_version" /f >/dev/null 2>&1
 
 step Clean
 echo "hklm-diff-test: HKLM changed exactly where expected"

@@ -1,0 +1,161 @@
+// The console tool's portable part: its command line, its status report in
+// text and JSON, and the window's runs driven without the window.
+#include <gtest/gtest.h>
+
+#include "console/CommandLine.h"
+#include "console/ConsoleRun.h"
+#include "console/StatusReport.h"
+#include "engine/RunTexts.h"
+#include "support/TestMachine.h"
+
+namespace vornix::test {
+namespace {
+
+constexpr std::int32_t HKLM = kHkeyLocalMachine;
+using Windows = TestMachine::Windows;
+using Command = CommandLine::Command;
+
+ParsedCommandLine Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+
+TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
+    const auto status = Parse({"status", "--method", "1", "--speed=10", "--json"});
+    ASSERT_TRUE(status.line) << status.error;
+    EXPECT_EQ(Command::Status, status.line->command);
+    EXPECT_EQ(0, status.line->method);
+    EXPECT_EQ(9, status.line->speed);
+    EXPECT_TRUE(status.line->json);
+    const auto optimize = Parse({"optimize", "--speed", "6", "--method", "2"});
+    ASSERT_TRUE(optimize.line);
+    EXPECT_EQ(1, optimize.line->method);
+    EXPECT_EQ(5, optimize.line->speed);
+    EXPECT_EQ(Command::Restore, Parse({"restore"}).line->command);
+    EXPECT_EQ(Command::Help, Parse({"--help"}).line->command);
+    EXPECT_EQ(Command::Version, Parse({"--version"}).line->command);
+    EXPECT_FALSE(Parse({"status"}).line->method);
+
+    // Each refused with a reason, before anything is read or written.
+    const std::vector<std::vector<std::string>> refused = {
+        {},
+        {"optimise"},
+        {"status", "--verbose"},
+        {"status", "--method"},
+        {"status", "--method", "x", "--speed", "1"},
+        {"optimize", "--method", "0", "--speed", "1"},
+        {"optimize", "--method", "7", "--speed", "1"},
+        {"optimize", "--method", "1", "--speed", "11"},
+        {"optimize", "--method", "2", "--speed", "7"},  // fibre has 6 speeds
+        {"optimize", "--method", "5", "--speed", "4"},  // dial-up has 3
+        {"status", "--method", "1"},
+        {"optimize"},
+        {"optimize", "--method", "1", "--speed", "1", "--json"},
+        {"restore", "--method", "1", "--speed", "1"},
+    };
+    for (const auto& args : refused) {
+        const auto parsed = ParseCommandLine(args);
+        EXPECT_FALSE(parsed.line) << testing::PrintToString(args);
+        EXPECT_FALSE(parsed.error.empty()) << testing::PrintToString(args);
+    }
+    EXPECT_NE(std::string::npos, Parse({"optimize", "--method", "2", "--speed", "7"})
+                                     .error.find("1 到 6"));
+}
+
+TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}", "{B\"}"});
+    m.reg->SaveRegWord(HKLM, m.InterfaceKey("{A}"), "MTU", 1400);
+    m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
+    m.reg->SaveRegString(HKLM, kTcpipParametersKey, "SackOpts", "1");
+    Registry reg(m.registry, m.codePage);
+    clsOS os(m.version);
+    const CommandLine choice = *Parse({"status", "--method", "1", "--speed", "10"}).line;
+    Status status = ReadStatus(reg, os, kProductKey, choice);
+    ASSERT_EQ(6u + 2 * 2, status.values.size());
+    EXPECT_EQ("{A}", status.values[6].interfaceName);
+    EXPECT_EQ(1400, status.values[6].current);
+    EXPECT_EQ(1492, status.values[6].proposed);
+    EXPECT_EQ(ManagedValue::State::NotSet, status.values[7].state);
+    EXPECT_EQ(2337720, status.values[7].proposed);
+    EXPECT_EQ(ManagedValue::State::NotANumber, status.values[4].state);
+
+    const std::string text = StatusText(status);
+    EXPECT_NE(std::string::npos, text.find("原系统配置的备份：无\n"));
+    EXPECT_NE(std::string::npos, text.find("选择：DSL电缆调制解调器或电力线，100Mb 以上\n"));
+    EXPECT_NE(std::string::npos, text.find("  DefaultTTL            64 → 128\n"));
+    EXPECT_NE(std::string::npos, text.find("  TcpWindowSize         未设置（Windows 默认值） → 2337720\n"));
+    EXPECT_NE(std::string::npos, text.find("接口 {A}\nHKEY_LOCAL_MACHINE\\" + m.InterfaceKey("{A}")));
+    const std::string json = StatusJson(status);
+    EXPECT_EQ(0u, json.find("{\"windows\":{\"platform\":2,\"family\":\"NT\"}"));
+    EXPECT_NE(std::string::npos, json.find("\"interface\":\"{B\\\"}\""));
+    EXPECT_NE(std::string::npos,
+              json.find("\"name\":\"DefaultTTL\",\"state\":\"set\",\"current\":64,\"new\":128"));
+    EXPECT_NE(std::string::npos, json.find("\"name\":\"SackOpts\",\"state\":\"not a number\""));
+
+    m.reg->DeleteRegValue(HKLM, kTcpipParametersKey, "SackOpts");
+    m.Optimize();
+    status = ReadStatus(reg, os, kProductKey, *Parse({"status"}).line);
+    EXPECT_EQ(StoredBackup::State::Complete, status.backups[1].state);
+    EXPECT_FALSE(status.values[0].proposed);
+    EXPECT_NE(std::string::npos, StatusText(status).find("原系统配置的备份：有，Windows NT/2000/XP"));
+
+    TestMachine w(Windows::Win98);
+    w.StockWin98();
+    w.reg->SaveRegString(HKLM, kNetTransKey, "MaxMTU", "576");
+    Registry reg98(w.registry, w.codePage);
+    clsOS os98(w.version);
+    const Status win98 = ReadStatus(reg98, os98, kProductKey, *Parse({"status", "--json"}).line);
+    ASSERT_EQ(8u, win98.values.size());
+    EXPECT_EQ(576, win98.values[0].current);
+    EXPECT_NE(std::string::npos, StatusJson(win98).find(
+                                     "\"name\":\"MaxMTU\",\"state\":\"set\",\"current\":576,\"text\":\"576\""));
+}
+
+class CapturedOutput final : public ConsoleOutput {
+public:
+    void Out(const std::string& text) override { out += text; }
+    void Err(const std::string& text) override { err += text; }
+    std::string out, err;
+};
+
+TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}"});
+    const std::string before = m.MachineState();
+    auto run = [&](auto body) {
+        CapturedOutput output;
+        ConsoleRun console(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
+                                          "Vornix Internet Optimizer"},
+                           output);
+        const ExitCode code = body(console);
+        return std::make_pair(code, output);
+    };
+
+    auto [noBackup, told] = run([](ConsoleRun& c) { return c.Restore(); });
+    EXPECT_EQ(ExitCode::NotCompleted, noBackup);
+    EXPECT_NE(std::string::npos, told.err.find(text::kReasonNoBackup));
+    EXPECT_EQ(before, m.MachineState());
+
+    auto [optimized, output] = run([](ConsoleRun& c) { return c.Optimize(0, 9); });
+    EXPECT_EQ(ExitCode::Done, optimized);
+    EXPECT_NE(std::string::npos, output.out.find("接收窗口 (RWIN)\t\t= 2337720 字节"));
+    EXPECT_NE(std::string::npos, output.out.find("优化完成。请重新启动您的系统\r\n为使更改生效。\n"));
+    EXPECT_EQ(std::string::npos, output.out.find(text::kRestartQuestion));
+    EXPECT_EQ(2337720, m.reg->ReadRegWord(HKLM, m.InterfaceKey("{A}"), "TcpWindowSize"));
+    EXPECT_TRUE(m.shutdown.calls.empty());
+
+    // A refused write asks for administrator rights; any other failure does not.
+    m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        const bool write = c.op == MemoryRegistryApi::Op::Set || c.op == MemoryRegistryApi::Op::DeleteValue;
+        return write ? kErrorAccessDenied : kErrorSuccess;
+    });
+    EXPECT_EQ(ExitCode::NeedsAdmin, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        return c.op == MemoryRegistryApi::Op::Query ? kErrorInvalidHandle : kErrorSuccess;
+    });
+    EXPECT_EQ(ExitCode::NotCompleted, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    m.registry.SetFaultHook({});
+    EXPECT_EQ(ExitCode::Done, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    EXPECT_EQ(before, m.MachineState());
+}
+
+}  // namespace
+}  // namespace vornix::test
