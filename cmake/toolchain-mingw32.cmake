@@ -1,20 +1,4 @@
 # Cross-compiles the Windows build with MinGW-w64 (i686, win32 threads).
-# The win32 thread model keeps the executables loadable on Windows 2000 and XP:
-# the posix model's libstdc++ pulls in winpthreads, which imports
-# GetTickCount64 (Vista) and, on i686, the vectored exception handler
-# functions (XP). Tests run under Wine through scripts/wine-run.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR X86)
-
 set(VORNIX_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${VORNIX_MINGW_TRIPLE}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${VORNIX_MINGW_TRIPLE}-g++-win32)
-set(CMAKE_RC_COMPILER ${VORNIX_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VORNIX_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-win32-threads.cmake)

@@ -161,11 +161,16 @@ std::int32_t Registry::SubKeyCount(std::int32_t hKey, const std::string& StrPath
     return CountEntries(hKey, StrPath, Walk::Keys);
 }
 
+std::string Registry::EntryName(std::int32_t hKey, const std::string& StrPath, Walk walk,
+                                std::int32_t Index) {
+    Entry entry;
+    return FindEntry(hKey, StrPath, walk, Index, entry) ? codePage_.FromAnsi(entry.name)
+                                                        : std::string();
+}
+
 std::string Registry::SubKeyName(std::int32_t hKey, const std::string& StrPath,
                                  std::int32_t Index) {
-    Entry entry;
-    return FindEntry(hKey, StrPath, Walk::Keys, Index, entry) ? codePage_.FromAnsi(entry.name)
-                                                              : std::string();
+    return EntryName(hKey, StrPath, Walk::Keys, Index);
 }
 
 std::int32_t Registry::SubValueCount(std::int32_t hKey, const std::string& StrPath) {
@@ -174,9 +179,7 @@ std::int32_t Registry::SubValueCount(std::int32_t hKey, const std::string& StrPa
 
 std::string Registry::SubValueName(std::int32_t hKey, const std::string& StrPath,
                                    std::int32_t Index) {
-    Entry entry;
-    return FindEntry(hKey, StrPath, Walk::Values, Index, entry) ? codePage_.FromAnsi(entry.name)
-                                                                : std::string();
+    return EntryName(hKey, StrPath, Walk::Values, Index);
 }
 
 std::string Registry::SubValueType(std::int32_t hKey, const std::string& StrPath,

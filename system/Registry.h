@@ -139,6 +139,8 @@ private:
     std::int32_t CountEntries(std::int32_t hKey, const std::string& StrPath, Walk walk);
     bool FindEntry(std::int32_t hKey, const std::string& StrPath, Walk walk, std::int32_t Index,
                    Entry& entry);
+    std::string EntryName(std::int32_t hKey, const std::string& StrPath, Walk walk,
+                          std::int32_t Index);
     void PumpEvents();
 
     RegistryApi& api_;

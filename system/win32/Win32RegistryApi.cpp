@@ -139,40 +139,33 @@ LONG Walk(HKEY root, const std::string& path, bool create, HKEY* out) {
     return ERROR_SUCCESS;
 }
 
-}  // namespace
-
-long Win32RegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
+// Opens or creates `path` below `root`, in the view that path belongs to.
+LONG OpenOrCreate(HKEY root, const std::string& path, bool create, RegKeyHandle* out) {
     if (out == nullptr || HasEmbeddedNul(path)) return ERROR_INVALID_PARAMETER;
-    HKEY opened = nullptr;
+    HKEY key = nullptr;
     LONG result;
     if (path.empty()) {
         // RegOpenKeyA hands back `root` itself for an empty path, so the
         // caller would close a handle it does not own. A second handle to
         // the same key keeps one owner per handle.
-        result = OpenOne(ToHkey(root), "", 0, &opened);
+        result = OpenOne(root, "", 0, &key);
     } else if (NeedsWalk(path)) {
-        result = Walk(ToHkey(root), path, false, &opened);
+        result = Walk(root, path, create, &key);
     } else {
-        result = OpenOne(ToHkey(root), path.c_str(), ViewOf(ToHkey(root), path), &opened);
+        result = (create ? CreateOne : OpenOne)(root, path.c_str(), ViewOf(root, path), &key);
     }
-    if (result == ERROR_SUCCESS) *out = FromHkey(opened);
+    if (result == ERROR_SUCCESS) *out = FromHkey(key);
     return result;
 }
 
+}  // namespace
+
+long Win32RegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
+    return OpenOrCreate(ToHkey(root), path, false, out);
+}
+
 long Win32RegistryApi::CreateKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
-    if (out == nullptr || HasEmbeddedNul(path)) return ERROR_INVALID_PARAMETER;
-    HKEY created = nullptr;
-    LONG result;
-    if (path.empty()) {
-        // Same reason as in OpenKey: never return the caller's own handle.
-        result = OpenOne(ToHkey(root), "", 0, &created);
-    } else if (NeedsWalk(path)) {
-        result = Walk(ToHkey(root), path, true, &created);
-    } else {
-        result = CreateOne(ToHkey(root), path.c_str(), ViewOf(ToHkey(root), path), &created);
-    }
-    if (result == ERROR_SUCCESS) *out = FromHkey(created);
-    return result;
+    return OpenOrCreate(ToHkey(root), path, true, out);
 }
 
 long Win32RegistryApi::QueryValue(RegKeyHandle key, const std::string& name, std::uint32_t* type,

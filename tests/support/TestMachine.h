@@ -10,7 +10,7 @@
 #include "engine/BackupStore.h"
 #include "engine/Form1.h"
 #include "engine/TcpipLocations.h"
-#include "support/FakeControls.h"
+#include "support/FormDriver.h"
 #include "support/RecordingShutdownApi.h"
 #include "support/MemoryRegistryApi.h"
 #include "support/RegistryBackends.h"
@@ -19,7 +19,7 @@ namespace vornix::test {
 
 inline constexpr const char* kProductKey = "SOFTWARE\\Vornix Internet Optimizer";
 
-class TestMachine {
+class TestMachine : public FormDriver {
 public:
     enum class Windows { Win98, XP, Win32s };
 
@@ -59,36 +59,11 @@ public:
 
     bool FlagSet() { return reg->ReadRegWord(kHkeyLocalMachine, kProductKey, kBackupFlagName) == 1; }
 
-    // Runs the timer until the run stops, at most `limit` ticks.
-    int TickUntilStopped(int limit = 200) {
-        int ticks = 0;
-        while (controls.tmrOptimize.enabled && ticks < limit) {
-            form->tmrOptimize_Timer();
-            ++ticks;
-        }
-        return ticks;
-    }
-
-    // A full optimize run for method `method`, closing question answered No.
-    void Optimize(std::int16_t method = 0, std::int16_t speed = 0) {
-        form->optInternetMethod_Click(method);
-        form->optInternetSpeed_Click(method + 1, speed);
-        form->cmdOptimize_Click();
-        TickUntilStopped();
-    }
-    void Restore() {
-        controls.boxes.answers.push_back(kIdYes);
-        form->cmdRestore_Click();
-        TickUntilStopped();
-    }
-
     MemoryRegistryApi registry;
     const AnsiCodePage& codePage = TestCodePage();
     SettableVersionSource version;
     RecordingShutdownApi shutdown;
-    FakeForm1Controls controls;
     std::function<void()> pump;
-    std::unique_ptr<Form1> form;
     std::unique_ptr<Registry> reg;  // the test's own view of the registry
 
 private:

@@ -13,7 +13,7 @@
 #include "engine/Form1.h"
 #include "engine/RunTexts.h"
 #include "engine/TcpipLocations.h"
-#include "support/FakeControls.h"
+#include "support/FormDriver.h"
 #include "support/RecordingShutdownApi.h"
 #include "support/RegistryBackends.h"
 #include "support/WineOnly.h"
@@ -42,7 +42,7 @@ bool RunsAsWindows98() {
     return std::string(path).find("win98") != std::string::npos;
 }
 
-class WineMachine : public testing::Test {
+class WineMachine : public testing::Test, protected FormDriver {
 protected:
     void SetUp() override {
         form = std::make_unique<Form1>(
@@ -109,29 +109,13 @@ protected:
                Snapshot(kParameters);
     }
 
-    void RunToTheEnd() {
-        for (int i = 0; i < 200 && controls.tmrOptimize.enabled; ++i) form->tmrOptimize_Timer();
-    }
-    void Optimize(std::int16_t method, std::int16_t speed) {
-        form->optInternetMethod_Click(method);
-        form->optInternetSpeed_Click(method + 1, speed);
-        form->cmdOptimize_Click();
-        RunToTheEnd();
-    }
-    void Restore() {
-        controls.boxes.answers.push_back(kIdYes);
-        form->cmdRestore_Click();
-        RunToTheEnd();
-    }
     std::string InterfaceKey(const char* name) { return std::string(kInterfaces) + "\\" + name; }
 
     Win32RegistryApi api;
     Win32CodePage codePage;
     Win32VersionSource version;
     RecordingShutdownApi shutdown;
-    FakeForm1Controls controls;
     std::function<void()> pump;
-    std::unique_ptr<Form1> form;
     Registry reg{api, codePage};
 };
 
