@@ -1,80 +1,77 @@
 #include "app/Form1Layout.h"
 
+#include <cstring>
+
 namespace vornix {
 namespace {
 
 using K = ControlKind;
+using R = ControlRole;
 using F = ControlFont;
 
-// name, index, kind, container, container index, caption,
+// name, index, kind, role, container, container index, caption,
 // left, top, width, height (twips), font, maroon text, maroon back, visible, enabled
 constexpr ControlSpec kLayout[] = {
-    {"cmdOptimize", -1, K::CommandButton, nullptr, -1, "优化", 7680, 2160, 1695, 855, F::SongTi9, false, false, true, true},
-    {"optInternetMethod", 0, K::OptionButton, nullptr, -1, "DSL电缆调制解调器或电力线", 240, 1920, 3495, 255, F::Default, false, false, true, true},
-    {"optInternetMethod", 1, K::OptionButton, nullptr, -1, "光纤", 240, 2160, 3495, 255, F::Default, false, false, true, true},
-    {"optInternetMethod", 2, K::OptionButton, nullptr, -1, "移动电话网络", 240, 2400, 3495, 255, F::Default, false, false, true, true},
-    {"optInternetMethod", 3, K::OptionButton, nullptr, -1, "卫星", 240, 2640, 3495, 255, F::Default, false, false, true, true},
-    {"optInternetMethod", 4, K::OptionButton, nullptr, -1, "拨号或ISDN连接", 240, 2880, 3495, 255, F::Default, false, false, true, true},
-    {"optInternetMethod", 5, K::OptionButton, nullptr, -1, "办公室，家庭，校园，或其它网络", 240, 3120, 3495, 255, F::Default, false, false, true, true},
-    {"picInternetSpeed", 0, K::PictureBox, nullptr, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
-    {"optInternetSpeed1", 0, K::OptionButton, "picInternetSpeed", 0, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 1, K::OptionButton, "picInternetSpeed", 0, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 2, K::OptionButton, "picInternetSpeed", 0, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 3, K::OptionButton, "picInternetSpeed", 0, nullptr, 120, 840, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 4, K::OptionButton, "picInternetSpeed", 0, nullptr, 120, 1080, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 5, K::OptionButton, "picInternetSpeed", 0, nullptr, 1680, 120, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 6, K::OptionButton, "picInternetSpeed", 0, nullptr, 1680, 360, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 7, K::OptionButton, "picInternetSpeed", 0, nullptr, 1680, 600, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 8, K::OptionButton, "picInternetSpeed", 0, nullptr, 1680, 840, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed1", 9, K::OptionButton, "picInternetSpeed", 0, nullptr, 1680, 1080, 2775, 255, F::Default, false, false, true, true},
-    {"picInternetSpeed", 1, K::PictureBox, nullptr, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
-    {"optInternetSpeed2", 0, K::OptionButton, "picInternetSpeed", 1, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed2", 1, K::OptionButton, "picInternetSpeed", 1, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed2", 2, K::OptionButton, "picInternetSpeed", 1, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed2", 3, K::OptionButton, "picInternetSpeed", 1, nullptr, 120, 840, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed2", 4, K::OptionButton, "picInternetSpeed", 1, nullptr, 120, 1080, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed2", 5, K::OptionButton, "picInternetSpeed", 1, nullptr, 1680, 120, 2775, 255, F::Default, false, false, true, true},
-    {"picInternetSpeed", 2, K::PictureBox, nullptr, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
-    {"optInternetSpeed3", 0, K::OptionButton, "picInternetSpeed", 2, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed3", 1, K::OptionButton, "picInternetSpeed", 2, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed3", 2, K::OptionButton, "picInternetSpeed", 2, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed3", 3, K::OptionButton, "picInternetSpeed", 2, nullptr, 120, 840, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed3", 4, K::OptionButton, "picInternetSpeed", 2, nullptr, 120, 1080, 2775, 255, F::Default, false, false, true, true},
-    {"picInternetSpeed", 3, K::PictureBox, nullptr, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
-    {"optInternetSpeed4", 0, K::OptionButton, "picInternetSpeed", 3, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed4", 1, K::OptionButton, "picInternetSpeed", 3, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed4", 2, K::OptionButton, "picInternetSpeed", 3, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed4", 3, K::OptionButton, "picInternetSpeed", 3, nullptr, 120, 840, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed4", 4, K::OptionButton, "picInternetSpeed", 3, nullptr, 120, 1080, 2775, 255, F::Default, false, false, true, true},
-    {"picInternetSpeed", 4, K::PictureBox, nullptr, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
-    {"optInternetSpeed5", 0, K::OptionButton, "picInternetSpeed", 4, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed5", 1, K::OptionButton, "picInternetSpeed", 4, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed5", 2, K::OptionButton, "picInternetSpeed", 4, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
-    {"picInternetSpeed", 5, K::PictureBox, nullptr, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
-    {"optInternetSpeed6", 0, K::OptionButton, "picInternetSpeed", 5, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed6", 1, K::OptionButton, "picInternetSpeed", 5, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
-    {"optInternetSpeed6", 2, K::OptionButton, "picInternetSpeed", 5, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
-    {"cmdAbout", -1, K::CommandButton, nullptr, -1, "?", 7560, 3600, 375, 375, F::SongTi9Bold, false, false, true, true},
-    {"cmdRestore", -1, K::CommandButton, nullptr, -1, "还原系统设置", 8040, 3480, 1335, 615, F::Default, false, false, true, false},
-    {"lblNext1", -1, K::Label, "fraInternetMethod", -1, "=>", 3000, 720, 735, 615, F::SongTi9Bold, true, false, false, true},
-    {"Label2", -1, K::Label, "fraInternetSpeed", -1, "首先，请指定您的网络连接方式", 120, 720, 3255, 735, F::SongTi9, true, false, true, true},
-    {"lblOptimizeStatus", -1, K::Label, nullptr, -1, "", 120, 3600, 7335, 255, F::Default, false, false, true, true},
-    {"pgbOptimize", -1, K::ProgressBar, nullptr, -1, nullptr, 120, 3840, 7335, 255, F::Default, false, false, true, true},
-    {"Image1", -1, K::Image, nullptr, -1, nullptr, 240, 360, 615, 615, F::Default, false, false, true, true},
-    {"fraInternetMethod", -1, K::Frame, nullptr, -1, "选择你的网络连接方式", 120, 1560, 3855, 1935, F::Default, false, false, true, true},
-    {"fraInternetSpeed", -1, K::Frame, nullptr, -1, "选择你的网速", 4080, 1560, 3495, 1935, F::Default, false, false, true, true},
-    {"Label1", -1, K::Label, nullptr, -1, "", 0, 1440, 4095, 2175, F::Default, false, true, false, true},
+    {"cmdOptimize", -1, K::CommandButton, R::Optimize, R::Window, -1, "优化", 7680, 2160, 1695, 855, F::SongTi9, false, false, true, true},
+    {"optInternetMethod", 0, K::OptionButton, R::Method, R::Window, -1, "DSL电缆调制解调器或电力线", 240, 1920, 3495, 255, F::Default, false, false, true, true},
+    {"optInternetMethod", 1, K::OptionButton, R::Method, R::Window, -1, "光纤", 240, 2160, 3495, 255, F::Default, false, false, true, true},
+    {"optInternetMethod", 2, K::OptionButton, R::Method, R::Window, -1, "移动电话网络", 240, 2400, 3495, 255, F::Default, false, false, true, true},
+    {"optInternetMethod", 3, K::OptionButton, R::Method, R::Window, -1, "卫星", 240, 2640, 3495, 255, F::Default, false, false, true, true},
+    {"optInternetMethod", 4, K::OptionButton, R::Method, R::Window, -1, "拨号或ISDN连接", 240, 2880, 3495, 255, F::Default, false, false, true, true},
+    {"optInternetMethod", 5, K::OptionButton, R::Method, R::Window, -1, "办公室，家庭，校园，或其它网络", 240, 3120, 3495, 255, F::Default, false, false, true, true},
+    {"picInternetSpeed", 0, K::PictureBox, R::SpeedPanel, R::Window, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
+    {"optInternetSpeed1", 0, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 1, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 2, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 3, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 120, 840, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 4, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 120, 1080, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 5, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 1680, 120, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 6, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 1680, 360, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 7, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 1680, 600, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 8, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 1680, 840, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed1", 9, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 1680, 1080, 2775, 255, F::Default, false, false, true, true},
+    {"picInternetSpeed", 1, K::PictureBox, R::SpeedPanel, R::Window, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
+    {"optInternetSpeed2", 0, K::OptionButton, R::Speed, R::SpeedPanel, 1, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed2", 1, K::OptionButton, R::Speed, R::SpeedPanel, 1, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed2", 2, K::OptionButton, R::Speed, R::SpeedPanel, 1, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed2", 3, K::OptionButton, R::Speed, R::SpeedPanel, 1, nullptr, 120, 840, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed2", 4, K::OptionButton, R::Speed, R::SpeedPanel, 1, nullptr, 120, 1080, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed2", 5, K::OptionButton, R::Speed, R::SpeedPanel, 1, nullptr, 1680, 120, 2775, 255, F::Default, false, false, true, true},
+    {"picInternetSpeed", 2, K::PictureBox, R::SpeedPanel, R::Window, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
+    {"optInternetSpeed3", 0, K::OptionButton, R::Speed, R::SpeedPanel, 2, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed3", 1, K::OptionButton, R::Speed, R::SpeedPanel, 2, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed3", 2, K::OptionButton, R::Speed, R::SpeedPanel, 2, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed3", 3, K::OptionButton, R::Speed, R::SpeedPanel, 2, nullptr, 120, 840, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed3", 4, K::OptionButton, R::Speed, R::SpeedPanel, 2, nullptr, 120, 1080, 2775, 255, F::Default, false, false, true, true},
+    {"picInternetSpeed", 3, K::PictureBox, R::SpeedPanel, R::Window, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
+    {"optInternetSpeed4", 0, K::OptionButton, R::Speed, R::SpeedPanel, 3, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed4", 1, K::OptionButton, R::Speed, R::SpeedPanel, 3, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed4", 2, K::OptionButton, R::Speed, R::SpeedPanel, 3, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed4", 3, K::OptionButton, R::Speed, R::SpeedPanel, 3, nullptr, 120, 840, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed4", 4, K::OptionButton, R::Speed, R::SpeedPanel, 3, nullptr, 120, 1080, 2775, 255, F::Default, false, false, true, true},
+    {"picInternetSpeed", 4, K::PictureBox, R::SpeedPanel, R::Window, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
+    {"optInternetSpeed5", 0, K::OptionButton, R::Speed, R::SpeedPanel, 4, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed5", 1, K::OptionButton, R::Speed, R::SpeedPanel, 4, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed5", 2, K::OptionButton, R::Speed, R::SpeedPanel, 4, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
+    {"picInternetSpeed", 5, K::PictureBox, R::SpeedPanel, R::Window, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, false, false, false, true},
+    {"optInternetSpeed6", 0, K::OptionButton, R::Speed, R::SpeedPanel, 5, nullptr, 120, 120, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed6", 1, K::OptionButton, R::Speed, R::SpeedPanel, 5, nullptr, 120, 360, 2775, 255, F::Default, false, false, true, true},
+    {"optInternetSpeed6", 2, K::OptionButton, R::Speed, R::SpeedPanel, 5, nullptr, 120, 600, 2775, 255, F::Default, false, false, true, true},
+    {"cmdAbout", -1, K::CommandButton, R::About, R::Window, -1, "?", 7560, 3600, 375, 375, F::SongTi9Bold, false, false, true, true},
+    {"cmdRestore", -1, K::CommandButton, R::Restore, R::Window, -1, "还原系统设置", 8040, 3480, 1335, 615, F::Default, false, false, true, false},
+    {"lblNext1", -1, K::Label, R::Arrow, R::MethodFrame, -1, "=>", 3000, 720, 735, 615, F::SongTi9Bold, true, false, false, true},
+    {"Label2", -1, K::Label, R::Prompt, R::SpeedFrame, -1, "首先，请指定您的网络连接方式", 120, 720, 3255, 735, F::SongTi9, true, false, true, true},
+    {"lblOptimizeStatus", -1, K::Label, R::Status, R::Window, -1, "", 120, 3600, 7335, 255, F::Default, false, false, true, true},
+    {"pgbOptimize", -1, K::ProgressBar, R::Progress, R::Window, -1, nullptr, 120, 3840, 7335, 255, F::Default, false, false, true, true},
+    {"Image1", -1, K::Image, R::Logo, R::Window, -1, nullptr, 240, 360, 615, 615, F::Default, false, false, true, true},
+    {"fraInternetMethod", -1, K::Frame, R::MethodFrame, R::Window, -1, "选择你的网络连接方式", 120, 1560, 3855, 1935, F::Default, false, false, true, true},
+    {"fraInternetSpeed", -1, K::Frame, R::SpeedFrame, R::Window, -1, "选择你的网速", 4080, 1560, 3495, 1935, F::Default, false, false, true, true},
+    {"Label1", -1, K::Label, R::Border, R::Window, -1, "", 0, 1440, 4095, 2175, F::Default, false, true, false, true},
 };
 
 }  // namespace
 
 std::span<const ControlSpec> Form1Layout() { return kLayout; }
-
-}  // namespace vornix
-
-#include <cstring>
-
-namespace vornix {
 
 int ControlId(const char* name, int index) {
     const auto layout = Form1Layout();

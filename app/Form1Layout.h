@@ -10,12 +10,34 @@ namespace vornix {
 enum class ControlKind { CommandButton, OptionButton, Frame, Label, PictureBox, ProgressBar, Image };
 enum class ControlFont { Default, SongTi9, SongTi9Bold };
 
+// What a control is to the window: which of the logic's controls it stands
+// for, which event its click raises, and which container holds it. The
+// window finds a control's row from its id and acts on the row's role.
+enum class ControlRole {
+    Window,       // as a container: the window itself
+    Optimize,     // cmdOptimize
+    Restore,      // cmdRestore
+    About,        // cmdAbout
+    Method,       // optInternetMethod(index)
+    Speed,        // optInternetSpeed1 to 6 (index), on panel containerIndex
+    SpeedPanel,   // picInternetSpeed(index)
+    MethodFrame,  // fraInternetMethod
+    SpeedFrame,   // fraInternetSpeed
+    Arrow,        // lblNext1
+    Prompt,       // Label2
+    Border,       // Label1
+    Status,       // lblOptimizeStatus
+    Progress,     // pgbOptimize
+    Logo,         // Image1
+};
+
 struct ControlSpec {
     const char* name;       // control name, e.g. "cmdOptimize"
     int index;              // index in its control array, -1 for a single control
     ControlKind kind;
-    const char* container;  // nullptr: the window itself
-    int containerIndex;
+    ControlRole role;
+    ControlRole container;  // Window, SpeedPanel, MethodFrame or SpeedFrame
+    int containerIndex;     // the container's index, -1 for a single one
     const char* caption;    // nullptr for speed options: the profile table has their captions
     int left, top, width, height;  // twips, relative to the container
     ControlFont font;
@@ -48,19 +70,17 @@ constexpr int PixelsToTwips(int pixels, int dpi) {
 // The height in pixels of a font of `points` points at `dpi`, rounded as
 // the system rounds it (9 points are 12 pixels at 96 DPI, 15 at 120, 18 at 144).
 constexpr int PointsToPixels(int points, int dpi) { return (points * dpi + 36) / 72; }
+
 inline constexpr unsigned kMaroon = 0x000080;  // RGB(128, 0, 0) as a COLORREF
 
 inline constexpr const char* kForm1Caption = "Vornix Internet Optimizer - 提升您的网速，远远超过以前！";
 
 std::span<const ControlSpec> Form1Layout();
 
-}  // namespace vornix
-
-namespace vornix {
-
-// Control ids: 1000 plus the control's row in the layout. Test drivers find
-// controls by them.
+// Control ids: 1000 plus the control's row in the layout.
 inline constexpr int kFirstControlId = 1000;
+// The id of the control `name`(`index`), 0 when there is none: for test
+// drivers, which find controls by name.
 int ControlId(const char* name, int index = -1);
 
 }  // namespace vornix

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 #include "app/Form1Layout.h"
 #include "app/DynamicLibrary.h"
@@ -49,7 +49,6 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void CreateControl(std::size_t row);
-    static bool InPanel(const ControlSpec& entry);
     void OnCommand(int id, int code);
     void OnPaint();
     HBRUSH OnControlColor(HDC dc, HWND control);
@@ -70,7 +69,7 @@ private:
     Picture logo_;
     std::vector<HWND> controls_;  // by layout row
 
-    Win32Label lblOptimizeStatus_, lblNext1_, label1_, label2_;
+    Win32Label lblOptimizeStatus_, lblNext1_, label1_;
     Win32ProgressBar pgbOptimize_;
     Win32Timer tmrOptimize_{kOptimizeTimerId, 50};
     Win32Timer tmrBlink_{kBlinkTimerId, 500};
