@@ -4,8 +4,9 @@
 // the thread before Load.
 #include <memory>
 
-#include <windows.h>
-#include <olectl.h>
+#include "system/win32/WindowsHeaders.h"
+
+#include <olectl.h>  // IPicture and OleLoadPicture, which the lean header leaves out
 
 #include "app/DynamicLibrary.h"
 

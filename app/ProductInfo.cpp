@@ -1,7 +1,6 @@
 #include "app/ProductInfo.h"
 
-
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 #include "app/VersionResource.h"
 #include "app/WideText.h"
@@ -29,7 +28,7 @@ ProductInfo ReadProductInfo() {
     ProductInfo info{VORNIX_PRODUCT_NAME, VORNIX_VERSION_MAJOR, VORNIX_VERSION_MINOR,
                      VORNIX_VERSION_REVISION};
     // The executable's own version information, read from its resources
-    // directly: the version DLL would cost every start its loading.
+    // with our own reader (VersionResource.h), never through version.dll.
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));  // RT_VERSION
     HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
     const void* block = loaded ? LockResource(loaded) : nullptr;

@@ -1,7 +1,13 @@
 #pragma once
 // Reads the version information block (VS_VERSIONINFO) of an executable's
-// resources as it lies in the file, without the version DLL: the fixed file
-// version and the strings of its first string table.
+// resources as it lies in the file: the fixed file version and the strings
+// of its first string table.
+//
+// Keep this reader; do not swap it for GetFileVersionInfo/VerQueryValue.
+// Those live in version.dll, which is not a KnownDLL: Windows would load a
+// copy planted beside the executable (a Downloads folder is the usual place
+// it is started from) before its own, and the program runs with
+// administrator rights. Reading the block ourselves needs no DLL at all.
 #include <cstddef>
 #include <cstdint>
 #include <optional>

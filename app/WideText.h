@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 namespace vornix {
 

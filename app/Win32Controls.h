@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 #include "engine/Form1Controls.h"
 

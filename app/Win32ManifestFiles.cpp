@@ -1,6 +1,6 @@
 #include "app/Win32ManifestFiles.h"
 
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 #include "app/WideText.h"
 

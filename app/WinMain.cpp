@@ -1,7 +1,9 @@
 // Start-up: one instance only, no debugger, visual styles, then the window,
 // its install record and backup detection, and the message loop.
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
+
 #include <commctrl.h>
+
 #include <memory>
 
 #include "app/DynamicLibrary.h"
@@ -17,8 +19,9 @@
 
 namespace {
 
-// COM for the picture loader, from Start to the end of the program; ole32
-// is loaded then, not at start-up.
+// COM for the picture loader, from Start (once the window shows) to the end
+// of the program. ole32 is loaded then, not with the program
+// (DynamicLibrary.h says why).
 class ComScope {
 public:
     ComScope() = default;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 #include "app/WideText.h"
 
