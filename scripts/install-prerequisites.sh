@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12 (as root):
-# compilers, GoogleTest, Wine, Xvfb, the zh_CN.UTF-8 locale and a Chinese
-# font. Quick when everything is already there.
+# compilers, GoogleTest, Wine, Xvfb, the zh_CN.UTF-8 locale, a Chinese
+# font, NSIS and zip for the packages. Quick when everything is already there.
 set -euo pipefail
 
 packages=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
   wine wine64 xvfb xauth x11-utils locales fonts-wqy-microhei imagemagick
+  nsis zip unzip
 )
 
 step() { printf '\n=== %s ===\n' "$*"; }

@@ -1,0 +1,216 @@
+; The installer and uninstaller of Vornix Internet Optimizer, one per
+; architecture. scripts/package.sh runs makensis with these defines, taken
+; from resources/VersionInfo.h, the instance mutex's header and the Release
+; build:
+;   ARCH          win64 (amd64 stubs, 64-bit Program Files and registry view)
+;                 or win32 (x86 stubs)
+;   BIN_DIR       the folder holding VornixInternetOptimizer.exe and vornix.exe
+;   OUT_FILE      the installer to write
+;   PRODUCT PUBLISHER COPYRIGHT VERSION VERSION_QUAD
+;   MUTEX         the one-instance mutex of the window and vornix.exe
+;   ICON          the program's icon
+; The source is UTF-8: makensis -INPUTCHARSET UTF8.
+
+Unicode true
+!if "${ARCH}" == "win64"
+  Target amd64-unicode
+!else if "${ARCH}" == "win32"
+  Target x86-unicode
+!else
+  !error "ARCH must be win64 or win32"
+!endif
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+!define APP_EXE "VornixInternetOptimizer.exe"
+!define TOOL_EXE "vornix.exe"
+!define UNINSTALLER "uninstall.exe"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
+; The program's product key with its backup store. Both builds of the
+; program keep it in the 32-bit view of SOFTWARE.
+!define PRODUCT_KEY "SOFTWARE\${PRODUCT}"
+; "备份" followed by four blanks: DWORD 1 once a backup is complete.
+!define BACKUP_FLAG "备份    "
+; Uninstaller exit code when the program was removed but the original
+; TCP/IP settings were not restored (the backup is kept).
+!define EXIT_NOT_RESTORED 3
+
+Name "${PRODUCT}"
+OutFile "${OUT_FILE}"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+ShowInstDetails show
+ShowUninstDetails show
+BrandingText "${PRODUCT} ${VERSION}"
+!if "${ARCH}" == "win64"
+  InstallDir "$PROGRAMFILES64\${PRODUCT}"
+!else
+  InstallDir "$PROGRAMFILES\${PRODUCT}"
+!endif
+; A reinstall goes where the last install went (read in this installer's
+; own registry view, where it wrote the entry).
+InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
+
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
+VIAddVersionKey /LANG=2052 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=2052 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=2052 "LegalCopyright" "${COPYRIGHT}"
+VIAddVersionKey /LANG=2052 "FileDescription" "${PRODUCT} 安装程序"
+VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\${APP_EXE}"
+!define MUI_FINISHPAGE_RUN_TEXT "运行 ${PRODUCT}"
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+; --- shared checks ------------------------------------------------------------
+
+; Administrator rights: the program and the uninstaller's restore write to
+; HKEY_LOCAL_MACHINE. On Windows 2000/XP nothing elevates a limited user, so
+; the account is checked. Aborts with exit code 2.
+!macro RequireAdmin
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    MessageBox MB_OK|MB_ICONSTOP "需要管理员权限。请以管理员身份运行。" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+!macroend
+
+; The window or vornix.exe running (their mutex exists, or exists and
+; belongs to another user) would keep its executable in use and could be
+; changing the TCP/IP values. Retry until it is closed, or abort with exit
+; code 2 (at once when silent).
+!macro RequireNotRunning
+  ${Do}
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${MUTEX}") p .r0 ?e'
+    Pop $1
+    ${If} $0 P<> 0
+      System::Call 'kernel32::CloseHandle(p r0)'
+    ${ElseIf} $1 <> 5  ; ERROR_ACCESS_DENIED: another user's instance
+      ${Break}
+    ${EndIf}
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} 的窗口或 vornix.exe 正在运行。请先关闭它，然后单击“重试”。" /SD IDCANCEL IDRETRY`
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${Loop}
+!macroend
+
+; --- installer ----------------------------------------------------------------
+
+Function .onInit
+!if "${ARCH}" == "win64"
+  SetRegView 64
+!endif
+  !insertmacro RequireAdmin
+  !insertmacro RequireNotRunning
+FunctionEnd
+
+Section "Install" SecInstall
+  SetOutPath "$INSTDIR"
+  File "${BIN_DIR}\${APP_EXE}"
+  File "${BIN_DIR}\${TOOL_EXE}"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+
+  SetShellVarContext all
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${APP_EXE}"
+
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\${APP_EXE},0"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  ; In KB: the executables and the uninstaller, not whatever else the chosen
+  ; folder may hold.
+  SectionGetSize ${SecInstall} $0
+  ${GetSize} "$INSTDIR" "/M=${UNINSTALLER} /S=0K /G=0" $1 $2 $3
+  IntOp $0 $0 + $1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+SectionEnd
+
+; --- uninstaller --------------------------------------------------------------
+
+Var NotRestored
+
+Function un.onInit
+!if "${ARCH}" == "win64"
+  SetRegView 64
+!endif
+  !insertmacro RequireAdmin
+  !insertmacro RequireNotRunning
+FunctionEnd
+
+Section "Uninstall"
+  StrCpy $NotRestored 0
+  ; A backup of the machine's own TCP/IP values: offer to put it back, with
+  ; the program's own restore, before the program goes. A silent uninstall
+  ; restores.
+!if "${ARCH}" == "win64"
+  SetRegView 32
+!endif
+  ClearErrors
+  ReadRegDWORD $0 HKLM "${PRODUCT_KEY}" "${BACKUP_FLAG}"
+  ${IfNot} ${Errors}
+  ${AndIf} $0 = 1
+    StrCpy $1 "declined"
+    ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON1 "是否先将 TCP/IP 设置还原为使用 ${PRODUCT} 优化之前的原始设置？" /SD IDYES IDYES`
+      DetailPrint "正在还原原始 TCP/IP 设置……"
+      nsExec::ExecToLog /OEM '"$INSTDIR\${TOOL_EXE}" restore'
+      Pop $1
+    ${EndIf}
+    ${If} $1 != 0
+      StrCpy $NotRestored 1
+    ${EndIf}
+  ${EndIf}
+  ; The product key holds the backup: it stays unless there was none or the
+  ; restore put it back, so that a reinstalled program can still restore.
+  ${If} $NotRestored = 0
+    DeleteRegKey HKLM "${PRODUCT_KEY}"
+  ${ElseIf} $1 == "declined"
+    MessageBox MB_OK|MB_ICONINFORMATION \
+      "原始 TCP/IP 设置的备份已保留。重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
+      /SD IDOK
+  ${Else}
+    DetailPrint "还原未完成（退出代码 $1）。"
+    MessageBox MB_OK|MB_ICONEXCLAMATION \
+      "未能还原原始 TCP/IP 设置（vornix.exe 退出代码：$1）。备份已保留：重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
+      /SD IDOK
+    SetErrorLevel ${EXIT_NOT_RESTORED}
+  ${EndIf}
+!if "${ARCH}" == "win64"
+  SetRegView 64
+!endif
+
+  ; Everything the program puts beside itself: the visual-style manifest the
+  ; window writes on Windows 2000/XP (hidden, system, read-only) and the
+  ; temporary file it writes it through. Delete clears read-only first.
+  Delete "$INSTDIR\${APP_EXE}"
+  Delete "$INSTDIR\${TOOL_EXE}"
+  Delete "$INSTDIR\${APP_EXE}.manifest"
+  Delete "$INSTDIR\${APP_EXE}.manifest.tmp"
+  Delete "$INSTDIR\${UNINSTALLER}"
+  RMDir "$INSTDIR"
+
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  DeleteRegKey HKLM "${UNINST_KEY}"
+SectionEnd
