@@ -6,7 +6,9 @@
 #                  32-bit half, and a 32-bit program under it proves nothing;
 #   build/release-x86_64, build/release-i686
 #                  the Release executables, whose imports and PE headers are
-#                  held against each one's oldest Windows (tests/imports/).
+#                  held against each one's oldest Windows (tests/imports/);
+#   dist/          the installers and zips (scripts/package.sh); the 64-bit
+#                  installer is run under Wine in a prefix of its own.
 # Exits non-zero on the first failure.
 set -euo pipefail
 
@@ -76,5 +78,9 @@ for arch in x86_64 i686; do
   done
 done
 bash tests/imports/check-imports.sh "${release_files[@]}"
+
+step "packages (dist/), and the 64-bit installer and uninstaller under Wine"
+BUILD_JOBS="$jobs" bash scripts/package.sh
+xvfb-run -a -s "-screen 0 1024x768x24" bash tests/package/installer-test.sh
 
 step "all passed"

@@ -1,0 +1,198 @@
+#!/usr/bin/env bash
+# The 64-bit installer and its uninstaller under Wine, in a fresh prefix of
+# their own (build/package-test/prefix, made by scripts/wine-prefix.sh as the
+# project's: zh_CN.UTF-8, code page 936, Windows XP), removed afterwards.
+#
+#   1. silent install: the files, the Start-menu shortcut, the uninstall
+#      entry in the 64-bit view with its values;
+#   2. vornix.exe from the install folder: status, then an optimize that
+#      makes a backup and changes the TCP/IP values;
+#   3. the window started as Windows XP writes its hidden, system, read-only
+#      manifest and holds the instance mutex: installer and uninstaller
+#      refuse (exit 2) and change nothing; a leftover .manifest.tmp is made;
+#   4. silent uninstall: the TCP/IP values are as before the optimize, the
+#      product key, the entry, the shortcut and every file are gone;
+#   5. reinstall over a backup the restore cannot use (the flag without a
+#      store of this Windows family): the uninstaller exits 3 and keeps the
+#      product key; the uninstaller itself, run as a user runs it, removes
+#      the folder.
+#
+# An uninstaller run by a test gets _?=INSTDIR, so that it runs in place and
+# its exit code is its own (otherwise it copies itself to a temporary folder,
+# starts that copy and exits 0 at once); run in place it cannot delete
+# itself, and leaves uninstall.exe.
+#
+# Usage (under an X display, e.g. xvfb-run): installer-test.sh [DIST_DIR]
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+dist="${1:-$root/dist}"
+work="$root/build/package-test"
+product='Vornix Internet Optimizer'
+product_key="HKLM\\Software\\$product"
+entry_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
+tcpip_key='HKLM\System\CurrentControlSet\Services\Tcpip'
+win_dir="C:\\Program Files\\$product"
+
+fail() { echo "installer-test: FAIL: $*" >&2; exit 1; }
+note() { echo "installer-test: $*" >&2; }
+trap 'fail "line $LINENO: $BASH_COMMAND exited $?"' ERR
+
+setups=("$dist"/VornixInternetOptimizer-*-win64-setup.exe)
+[[ ${#setups[@]} == 1 && -f ${setups[0]} ]] || fail "no single win64 installer in $dist"
+setup="${setups[0]}"
+version="${setup##*/VornixInternetOptimizer-}"
+version="${version%-win64-setup.exe}"
+
+rm -rf "$work"
+mkdir -p "$work"
+export WINEPREFIX_OVERRIDE="$work/prefix"
+. "$root/scripts/wine-env.sh"
+app=""
+cleanup() {
+  if [[ -n "$app" ]]; then kill "$app" 2>/dev/null || true; wait "$app" 2>/dev/null || true; fi
+  timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+bash "$root/scripts/wine-prefix.sh"
+# No menu entries on the Linux desktop for the shortcut the installer makes.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+dir="$WINEPREFIX/drive_c/Program Files/$product"
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$product.lnk"
+
+# A key's export as UTF-8 lines without carriage returns; fails when absent.
+export_key() {  # key view file
+  wine reg export "$1" "$work/export.reg" "$2" /y >/dev/null 2>&1 || return 1
+  iconv -f UTF-16LE -t UTF-8 "$work/export.reg" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' >"$3"
+}
+key_exists() { wine reg query "$1" "$2" >/dev/null 2>&1; }
+
+install() {
+  local rc=0
+  wine start /wait /unix "$setup" /S || rc=$?
+  [[ $rc == "$1" ]] || fail "the installer exited $rc, expected $1"
+}
+
+# The uninstaller in place, from a batch file: start and Wine's command line
+# would quote "_?=C:\Program Files\...", which it must not be.
+uninstall_in_place() {
+  local rc=0
+  printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$win_dir" "$win_dir" \
+    >"$work/uninstall.bat"
+  wine cmd /c "$(winepath -w "$work/uninstall.bat")" || rc=$?
+  [[ $rc == "$1" ]] || fail "the uninstaller exited $rc, expected $1"
+}
+
+files_are() {  # the install folder's files, sorted, one a line
+  local listing
+  listing="$(ls -A "$dir" 2>/dev/null | LC_ALL=C sort | tr '\n' ' ')"
+  [[ "$listing" == "$1" ]] || fail "install folder holds: ${listing:-nothing}; expected: $1"
+}
+
+backup_flag_is_set() {
+  export_key "$product_key" /reg:32 "$work/product.txt" &&
+    grep -qx '"备份    "=dword:00000001' "$work/product.txt"
+}
+
+# --- 1. install -----------------------------------------------------------------
+note "silent install of ${setup##*/}"
+install 0
+files_are "VornixInternetOptimizer.exe uninstall.exe vornix.exe "
+unzip -q -o "$dist/VornixInternetOptimizer-$version-win64.zip" -d "$work/zip"
+for exe in VornixInternetOptimizer.exe vornix.exe; do
+  cmp -s "$dir/$exe" "$work/zip/VornixInternetOptimizer-$version-win64/$exe" \
+    || fail "$exe differs between the installer and the zip"
+done
+[[ -f "$shortcut" ]] || fail "no Start-menu shortcut"
+strings -a -el "$shortcut" | grep -qi 'VornixInternetOptimizer\.exe' \
+  || strings -a "$shortcut" | grep -qi 'VornixInternetOptimizer\.exe' \
+  || fail "the shortcut does not name VornixInternetOptimizer.exe"
+
+export_key "$entry_key" /reg:64 "$work/entry.txt" || fail "no uninstall entry in the 64-bit view"
+! key_exists "$entry_key" /reg:32 || fail "the uninstall entry is in the 32-bit view too"
+w='C:\\Program Files\\Vornix Internet Optimizer'
+for line in \
+  "\"DisplayName\"=\"$product\"" \
+  "\"DisplayVersion\"=\"$version\"" \
+  '"Publisher"="Vornix"' \
+  "\"DisplayIcon\"=\"$w\\\\VornixInternetOptimizer.exe,0\"" \
+  "\"InstallLocation\"=\"$w\"" \
+  "\"UninstallString\"=\"\\\"$w\\\\uninstall.exe\\\"\"" \
+  "\"QuietUninstallString\"=\"\\\"$w\\\\uninstall.exe\\\" /S\"" \
+  '"NoModify"=dword:00000001' \
+  '"NoRepair"=dword:00000001'; do
+  grep -qxF -- "$line" "$work/entry.txt" || fail "the uninstall entry lacks $line:
+$(cat "$work/entry.txt")"
+done
+size_hex="$(sed -n 's/^"EstimatedSize"=dword:\([0-9a-f]\{8\}\)$/\1/p' "$work/entry.txt")"
+[[ -n "$size_hex" ]] || fail "the uninstall entry has no EstimatedSize DWORD"
+size_kb=$(( 16#$size_hex ))
+bytes=$(cat "$dir"/* | wc -c)
+(( size_kb >= bytes / 1024 && size_kb <= bytes / 1024 + 4 )) \
+  || fail "EstimatedSize is $size_kb KB for $bytes bytes"
+
+# --- 2. the tool from the install folder ------------------------------------------
+note "vornix status and optimize from the install folder"
+rc=0; wine "$dir/vornix.exe" status >/dev/null || rc=$?
+[[ $rc == 0 ]] || fail "vornix status exited $rc"
+export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
+rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
+[[ $rc == 0 ]] || fail "vornix optimize exited $rc"
+backup_flag_is_set || fail "no backup after the optimize"
+export_key "$tcpip_key" /reg:64 "$work/tcpip-optimized.txt"
+! cmp -s "$work/tcpip-before.txt" "$work/tcpip-optimized.txt" || fail "the optimize changed nothing"
+
+# --- 3. the window running ---------------------------------------------------------
+note "the window as Windows XP: its manifest, and no install or uninstall while it runs"
+wine "$dir/VornixInternetOptimizer.exe" &
+app=$!
+for _ in $(seq 100); do [[ -f "$dir/VornixInternetOptimizer.exe.manifest" ]] && break; sleep 0.2; done
+[[ -f "$dir/VornixInternetOptimizer.exe.manifest" ]] || fail "the window wrote no manifest"
+# What a write cut short before its move leaves: the temporary file, with the
+# manifest's attributes (copied with the extended attribute Wine keeps them
+# in; Wine's attrib sets only one attribute per call).
+cp -a "$dir/VornixInternetOptimizer.exe.manifest" "$dir/VornixInternetOptimizer.exe.manifest.tmp"
+for name in manifest manifest.tmp; do
+  wine attrib "$win_dir\\VornixInternetOptimizer.exe.$name" | grep -Eq 'S +HR ' \
+    || fail "the $name is not hidden, system and read-only"
+done
+install 2
+uninstall_in_place 2
+files_are "VornixInternetOptimizer.exe VornixInternetOptimizer.exe.manifest VornixInternetOptimizer.exe.manifest.tmp uninstall.exe vornix.exe "
+backup_flag_is_set || fail "a refused uninstall touched the product key"
+key_exists "$entry_key" /reg:64 || fail "a refused uninstall removed the entry"
+kill "$app"
+wait "$app" 2>/dev/null || true
+app=""
+
+# --- 4. uninstall ------------------------------------------------------------------
+note "silent uninstall"
+uninstall_in_place 0
+export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
+diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
+  || fail "the TCP/IP values are not as before the optimize"
+! key_exists "$product_key" /reg:32 || fail "the product key is still there"
+! key_exists "$entry_key" /reg:64 || fail "the uninstall entry is still there"
+[[ ! -e "$shortcut" ]] || fail "the shortcut is still there"
+files_are "uninstall.exe "
+
+# --- 5. a restore that fails --------------------------------------------------------
+note "an uninstall whose restore fails keeps the product key"
+install 0
+wine reg add "$product_key" /reg:32 /v '备份    ' /t REG_DWORD /d 1 /f >/dev/null
+wine reg add "$product_key\\Platform_Windows_95_98_ME" /reg:32 /v BackupFormat /t REG_DWORD /d 2 \
+  /f >/dev/null
+uninstall_in_place 3
+backup_flag_is_set || fail "the product key went although the restore failed"
+! key_exists "$entry_key" /reg:64 || fail "the uninstall entry is still there"
+files_are "uninstall.exe "
+# As a user runs it: a copy in a temporary folder removes the uninstaller
+# and the folder; the backup stays, as the restore still cannot be made.
+wine "$dir/uninstall.exe" /S
+timeout 120 wineserver -w
+[[ ! -e "$dir" ]] || fail "the install folder is still there: $(ls -A "$dir" | tr '\n' ' ')"
+backup_flag_is_set || fail "the product key went although the restore failed"
+
+note "passed"
