@@ -9,6 +9,8 @@
 // full path keeps a copy of the same name beside the executable (say, in a
 // Downloads folder) out of this elevated process, for DLLs that are not
 // KnownDLLs too.
+#include <cstddef>
+
 #include "system/win32/WindowsHeaders.h"
 
 namespace vornix {
