@@ -10,6 +10,7 @@
 
 #include "app/Form1Layout.h"
 #include "support/RegistryBackends.h"
+#include "support/WideKey.h"
 #include "support/WineOnly.h"
 #include "system/win32/Win32CodePage.h"
 #include "system/win32/Win32RegistryApi.h"
@@ -29,24 +30,10 @@ constexpr wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\VornixInternet
 REGSAM gProgramView = KEY_WOW64_32KEY;
 
 // Owns an open registry key, in the program's view of HKEY_LOCAL_MACHINE.
-class Key {
+class Key : public test::WideKey {
 public:
-    Key(HKEY root, const std::wstring& path, REGSAM access, bool create = false) {
-        if (root == HKEY_LOCAL_MACHINE) access |= gProgramView;
-        const LONG rc = create ? RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, access, nullptr,
-                                                 &h_, nullptr)
-                               : RegOpenKeyExW(root, path.c_str(), 0, access, &h_);
-        if (rc != ERROR_SUCCESS) h_ = nullptr;
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (h_) RegCloseKey(h_);
-    }
-    HKEY get() const { return h_; }
-
-private:
-    HKEY h_ = nullptr;
+    Key(HKEY root, const std::wstring& path, REGSAM access, bool create = false)
+        : WideKey(root, path, root == HKEY_LOCAL_MACHINE ? access | gProgramView : access, create) {}
 };
 
 // A value's type and raw bytes; type REG_NONE when it does not exist.

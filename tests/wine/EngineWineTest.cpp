@@ -16,6 +16,7 @@
 #include "support/FormDriver.h"
 #include "support/RecordingShutdownApi.h"
 #include "support/RegistryBackends.h"
+#include "support/WideKey.h"
 #include "support/WineOnly.h"
 #include "app/WideText.h"
 #include "system/win32/Win32CodePage.h"
@@ -200,29 +201,9 @@ TEST_F(WineMachine, TunedMachineWithOwnInterfaceValuesRestoredExactly) {
     }
 }
 
-// Owns a registry key opened with the wide functions, in a view of choice.
-class WideKey {
-public:
-    WideKey(const std::wstring& path, REGSAM access, bool create) {
-        const LONG result = create ? RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                                                     access, nullptr, &key_, nullptr)
-                                   : RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key_);
-        if (result != ERROR_SUCCESS) key_ = nullptr;
-    }
-    WideKey(const WideKey&) = delete;
-    WideKey& operator=(const WideKey&) = delete;
-    ~WideKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 // Gives everyone `access` to the key, and nothing else.
 bool SetKeyAccess(const std::wstring& path, DWORD access) {
-    WideKey key(path, WRITE_DAC, false);
+    WideKey key(HKEY_LOCAL_MACHINE, path, WRITE_DAC);
     if (!key.get()) return false;
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof sid;
@@ -269,7 +250,8 @@ TEST_F(WineMachine, TheStoreOfA32BitProgramIsFoundAndRestored) {
     if (sizeof(void*) != 8) GTEST_SKIP() << "a 32-bit build sees the 32-bit view anyway";
     const std::wstring wow = L"SOFTWARE\\Wow6432Node\\Vornix Internet Optimizer";
     {
-        WideKey store(wow + L"\\Platform_Windows_NT_2K_XP", KEY_SET_VALUE | KEY_WOW64_64KEY, true);
+        WideKey store(HKEY_LOCAL_MACHINE, wow + L"\\Platform_Windows_NT_2K_XP",
+                      KEY_SET_VALUE | KEY_WOW64_64KEY, true);
         ASSERT_TRUE(store.get());
         const std::pair<const wchar_t*, DWORD> saved[] = {
             {L"MTU", 1400},          {L"TcpWindowSize", 64240}, {L"DefaultTTL", 64},
@@ -279,7 +261,7 @@ TEST_F(WineMachine, TheStoreOfA32BitProgramIsFoundAndRestored) {
             RegSetValueExW(store.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                            sizeof value);
         }
-        WideKey product(wow, KEY_SET_VALUE | KEY_WOW64_64KEY, true);
+        WideKey product(HKEY_LOCAL_MACHINE, wow, KEY_SET_VALUE | KEY_WOW64_64KEY, true);
         const DWORD one = 1;
         RegSetValueExW(product.get(), Widen(kBackupFlagName).c_str(), 0, REG_DWORD,
                        reinterpret_cast<const BYTE*>(&one), sizeof one);
@@ -290,7 +272,8 @@ TEST_F(WineMachine, TheStoreOfA32BitProgramIsFoundAndRestored) {
     EXPECT_EQ(1400, reg.ReadRegWord(HKLM, InterfaceKey(kTestInterfaces[0]), "MTU"));
     EXPECT_EQ(64240, reg.ReadRegWord(HKLM, InterfaceKey(kTestInterfaces[0]), "TcpWindowSize"));
     EXPECT_EQ(64, reg.ReadRegWord(HKLM, kParameters, "DefaultTTL"));
-    EXPECT_FALSE(WideKey(L"SOFTWARE\\Vornix Internet Optimizer", KEY_READ | KEY_WOW64_64KEY, false).get())
+    EXPECT_FALSE(WideKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vornix Internet Optimizer",
+                         KEY_READ | KEY_WOW64_64KEY).get())
         << "nothing in the 64-bit view";
 }
 
