@@ -23,7 +23,7 @@
 #include "system/win32/Win32RegistryApi.h"
 #include "system/win32/Win32VersionSource.h"
 
-#include <windows.h>
+#include "system/win32/WindowsHeaders.h"
 
 namespace vornix::test {
 namespace {
