@@ -285,13 +285,14 @@ ScreenDpi::~ScreenDpi() {
     }
 }
 
-App::App(const std::wstring& test, const wchar_t* windowsVersion)
+App::App(const std::wstring& test, const wchar_t* windowsVersion, const std::string& program)
     : folder_(L"C:\\vornix-gui\\" + test), exe_(folder_ + L"\\VornixInternetOptimizer.exe") {
     reg::FollowProgram(windowsVersion);
     CreateDirectoryW(L"C:\\vornix-gui", nullptr);
     CreateDirectoryW(folder_.c_str(), nullptr);
     RemoveFile(exe_ + L".manifest");  // an earlier run's
-    if (!CopyFileW(DosPath(VORNIX_GUI_APP).c_str(), exe_.c_str(), FALSE)) {
+    const std::string source = program.empty() ? std::string(VORNIX_GUI_APP) : program;
+    if (!CopyFileW(DosPath(source).c_str(), exe_.c_str(), FALSE)) {
         std::fwprintf(stderr, L"cannot copy the program to %ls (error %lu)\n", exe_.c_str(),
                       GetLastError());
     }
@@ -304,7 +305,7 @@ App::~App() {
     if (process_.get()) WaitForSingleObject(process_.get(), 5000);
 }
 
-bool App::Start() {
+bool App::Start(DWORD pollMs) {
     process_.Reset(StartAnother(&pid_));
     if (!process_.get()) return false;
     WaitUntil(
@@ -313,7 +314,7 @@ bool App::Start() {
             main_ = windows.empty() ? nullptr : windows.front();
             return main_ != nullptr || !Running();
         },
-        kStartTimeoutMs);
+        kStartTimeoutMs, pollMs);
     return main_ != nullptr;
 }
 

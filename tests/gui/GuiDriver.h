@@ -18,14 +18,14 @@ inline constexpr DWORD kBoxTimeoutMs = 30000;
 
 // A path of the build machine ("/work/...") as Windows sees it ("Z:\work\...").
 std::wstring DosPath(const std::string& unixPath);
-// Polls `done` every 20 ms until it holds or `timeoutMs` has passed.
+// Polls `done` every `pollMs` until it holds or `timeoutMs` has passed.
 template <class Done>
-bool WaitUntil(Done done, DWORD timeoutMs) {
+bool WaitUntil(Done done, DWORD timeoutMs, DWORD pollMs = 20) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
         if (done()) return true;
         if (GetTickCount64() >= end) return false;
-        Sleep(20);
+        Sleep(pollMs);
     }
 }
 
@@ -107,10 +107,13 @@ struct MessageBoxSeen {
 };
 
 // One copy of the program in C:\vornix-gui\<test>, started with the Windows
-// version given. The destructor closes it, and kills it if it will not end.
+// version given. `program` (a path of the build machine) is copied there
+// under the program's file name in place of the program under test when it
+// is given; the start-up benchmark starts a bare window that way. The
+// destructor closes it, and kills it if it will not end.
 class App {
 public:
-    App(const std::wstring& test, const wchar_t* windowsVersion);
+    App(const std::wstring& test, const wchar_t* windowsVersion, const std::string& program = {});
     App(const App&) = delete;
     App& operator=(const App&) = delete;
     ~App();
@@ -120,8 +123,9 @@ public:
     DWORD pid() const { return pid_; }
     HWND main() const { return main_; }
 
-    // Starts the copy and waits for its main window; false on timeout.
-    bool Start();
+    // Starts the copy and waits for its main window, looking every `pollMs`;
+    // false on timeout.
+    bool Start(DWORD pollMs = 20);
     // Starts the copy once more, without waiting for anything.
     HANDLE StartAnother(DWORD* pid);
     // Closes the main window and waits for the process to end with code 0.
