@@ -1,40 +1,48 @@
-// Measures the registry step of a run (BackupSettings, ApplyTuning,
-// RestoreSettings on the NT family) against the number of network interfaces,
-// in registry calls and in milliseconds. Natively it runs against the
-// in-memory store; the Windows build runs against the real registry (and,
-// with --backend memory, against the in-memory store too).
+// The registry steps of an optimize-and-restore run on the NT family, taken
+// two ways against n network interfaces, in registry calls and milliseconds:
 //
-// Each measurement runs the three steps in turn on a fresh backup, so the
-// machine ends every repetition as it started. The "walk" path hides the
-// key information from the Registry class, which leaves it its walk from the
-// first entry: the enumeration as it was before the direct path.
+//   walk     as the design's callers made them, through the twelve classic
+//            methods: SubKeyCount, then SubKeyName(i) for i = 1..n, each of
+//            which walks from the first subkey, and one ReadRegWord or
+//            SaveRegWord per value (about n^2/2 enumeration calls a step);
+//   batched  the engine's own Form1::BackupSettings, ApplyTuning and
+//            RestoreSettings, which list the subkeys once (SubKeyNames) and
+//            read or write each key's values together (ReadRegValues,
+//            SaveRegValues, which read every write back).
 //
-// Against the real registry the n interfaces are created below the engine's
-// fixed Interfaces key as {VORNIX-BENCH-nnnn} and removed afterwards; the
-// backup store is a product key of the benchmark's own, never the program's.
+// Every repetition starts from a stock machine (none of the values the
+// steps write exist, no backup) and runs backup, apply and restore in turn;
+// the first repetition warms up and is not counted. Calls are counted by
+// tests/support/CountingRegistryApi.h; times are medians.
 //
-// Usage: vornix_bench [--backend memory|win32] [--max N] [--reps R]
-//                     [--walk-reps R] [--walk-max N]
-// Prints Markdown tables on standard output.
+// Natively it runs against the in-memory registry. The Windows build runs
+// against the registry it finds, only under Wine: it creates its interfaces
+// as {VORNIX-BENCH-nnnn} and removes them afterwards, but on the way it
+// writes and deletes the TCP/IP values of every interface key and of the
+// Parameters key, so scripts/bench.sh gives it a Wine prefix of its own.
+//
+// Usage: vornix_bench [--max N] [--reps R] [--walk-reps R]
+// Prints a Markdown table on standard output.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/BackupStore.h"
 #include "engine/Form1.h"
 #include "engine/TcpipLocations.h"
 #include "support/CountingRegistryApi.h"
 #include "support/FakeControls.h"
-#include "support/RecordingShutdownApi.h"
 #include "support/MemoryRegistryApi.h"
+#include "support/RecordingShutdownApi.h"
+#include "support/RegistryBackends.h"
 #include "system/VersionSource.h"
 
 #ifdef _WIN32
+#include "support/WineOnly.h"
 #include "system/win32/Win32CodePage.h"
 #include "system/win32/Win32RegistryApi.h"
 #else
@@ -46,77 +54,76 @@ namespace {
 
 constexpr std::int32_t HKLM = kHkeyLocalMachine;
 constexpr const char* kBenchProduct = "Vornix Internet Optimizer Benchmark";
-constexpr const char* kInterfacePrefix = "{VORNIX-BENCH-";
+const std::string kStoreKey = std::string("SOFTWARE\\") + kBenchProduct;
+const std::string kFamilyKey = kStoreKey + kNtStoreKey;
 
-struct Options {
-    std::string backend;
-    int max = 1024;
-    int reps = 5;
-    int walkReps = 3;
-    int walkMax = 1024;
-};
-
-// Deletes `path` below HKEY_LOCAL_MACHINE with everything under it.
-void DeleteTree(RegistryApi& api, const std::string& path) {
-    RegKeyHandle key = 0;
-    if (api.OpenKey(RootHandle(HKLM), path, &key) != kErrorSuccess) return;
-    std::vector<std::string> children;
-    char name[1024];
-    for (std::uint32_t i = 0; api.EnumKey(key, i, name, sizeof name) == kErrorSuccess; ++i) {
-        children.emplace_back(name);
-    }
-    api.CloseKey(key);
-    for (const auto& child : children) DeleteTree(api, path + "\\" + child);
-    api.DeleteKey(RootHandle(HKLM), path);
+std::string InterfaceKey(const std::string& name) {
+    return std::string(kInterfacesKey) + "\\" + name;
 }
 
-std::string InterfaceName(int i) {
+std::string BenchInterface(int i) {
     char name[32];
-    std::snprintf(name, sizeof name, "%s%04d}", kInterfacePrefix, i);
+    std::snprintf(name, sizeof name, "{VORNIX-BENCH-%04d}", i);
     return name;
 }
 
-// Removes the benchmark's interfaces (from this run or an interrupted one)
-// and its backup store.
-void Clean(RegistryApi& api) {
-    std::vector<std::string> ours;
-    RegKeyHandle key = 0;
-    if (api.OpenKey(RootHandle(HKLM), kInterfacesKey, &key) == kErrorSuccess) {
-        char name[1024];
-        for (std::uint32_t i = 0; api.EnumKey(key, i, name, sizeof name) == kErrorSuccess; ++i) {
-            if (std::strncmp(name, kInterfacePrefix, std::strlen(kInterfacePrefix)) == 0) {
-                ours.emplace_back(name);
-            }
-        }
-        api.CloseKey(key);
+// The design's writes of the tuning set, shared by its apply and restore.
+void WalkWrite(Registry& reg, const TuningSet& tuning) {
+    const std::int32_t n = reg.SubKeyCount(HKLM, kInterfacesKey);
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const std::string key = InterfaceKey(reg.SubKeyName(HKLM, kInterfacesKey, i));
+        reg.SaveRegWord(HKLM, key, "MTU", tuning.lngMTU);
+        reg.SaveRegWord(HKLM, key, "TcpWindowSize", tuning.lngRWIN);
     }
-    for (const auto& name : ours) DeleteTree(api, std::string(kInterfacesKey) + "\\" + name);
-    DeleteTree(api, std::string("SOFTWARE\\") + kBenchProduct);
-}
-
-// Interfaces 0 .. n-1 exist afterwards, each with EnableDHCP as on a stock machine.
-void GrowInterfaces(RegistryApi& api, int from, int to) {
-    const std::uint8_t one[4] = {1, 0, 0, 0};
-    for (int i = from; i < to; ++i) {
-        RegKeyHandle key = 0;
-        const std::string path = std::string(kInterfacesKey) + "\\" + InterfaceName(i);
-        if (api.CreateKey(RootHandle(HKLM), path, &key) != kErrorSuccess) {
-            std::fprintf(stderr, "vornix_bench: cannot create %s\n", path.c_str());
-            std::exit(1);
-        }
-        api.SetValue(key, "EnableDHCP", kRegDword, one, sizeof one);
-        api.CloseKey(key);
+    for (const TcpipValue& v : kNtParameterValues) {
+        reg.SaveRegWord(HKLM, kTcpipParametersKey, v.name, tuning.*v.member);
     }
 }
 
-struct StepFigures {
-    std::uint64_t calls = 0;
-    double medianMs = 0;
-};
-struct Row {
-    int n = 0;
-    int interfaces = 0;  // as the engine counts them (the machine's own too)
-    StepFigures step[3];  // backup, apply, restore
+void WalkBackup(Registry& reg, TuningSet tuning) {
+    const std::int32_t n = reg.SubKeyCount(HKLM, kInterfacesKey);
+    for (std::int32_t i = 1; i <= n; ++i) {
+        tuning.lngMTU =
+            reg.ReadRegWord(HKLM, InterfaceKey(reg.SubKeyName(HKLM, kInterfacesKey, i)), "MTU");
+    }
+    for (const TcpipValue& v : kNtParameterValues) {
+        tuning.*v.member = reg.ReadRegWord(HKLM, kTcpipParametersKey, v.name);
+    }
+    reg.CreateRegKey(HKLM, kFamilyKey);
+    reg.SaveRegWord(HKLM, kFamilyKey, "MTU", tuning.lngMTU);
+    for (const TcpipValue& v : kNtParameterValues) {
+        reg.SaveRegWord(HKLM, kFamilyKey, v.name, tuning.*v.member);
+    }
+    reg.SaveRegWord(HKLM, kStoreKey, kBackupFlagName, 1);
+}
+
+void WalkRestore(Registry& reg, TuningSet& tuning) {
+    if (reg.ReadRegWord(HKLM, kStoreKey, kBackupFlagName) != 1) {
+        std::fprintf(stderr, "vornix_bench: the walk's restore found no backup\n");
+        std::exit(1);
+    }
+    tuning.lngMTU = reg.ReadRegWord(HKLM, kFamilyKey, "MTU");
+    for (const TcpipValue& v : kNtParameterValues) {
+        tuning.*v.member = reg.ReadRegWord(HKLM, kFamilyKey, v.name);
+    }
+    WalkWrite(reg, tuning);
+}
+
+// A stock machine: no backup, and none of the values the steps write.
+void Reset(RegistryApi& api, const AnsiCodePage& codePage) {
+    Registry reg(api, codePage);
+    test::DeleteTree(api, RootHandle(HKLM), codePage.ToAnsi(kStoreKey));
+    std::vector<std::string> names;
+    for (const TcpipValue& v : kNtParameterValues) names.emplace_back(v.name);
+    reg.DeleteRegValues(HKLM, kTcpipParametersKey, names);
+    for (const std::string& name : reg.SubKeyNames(HKLM, kInterfacesKey).names) {
+        reg.DeleteRegValues(HKLM, InterfaceKey(name), {"MTU", "TcpWindowSize"});
+    }
+}
+
+struct Figures {
+    std::uint64_t calls[3] = {};  // backup, apply, restore: the same every repetition
+    double ms[3] = {};            // medians
 };
 
 double Median(std::vector<double> v) {
@@ -125,109 +132,78 @@ double Median(std::vector<double> v) {
     return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
-// One Form1 over `api`, the three steps timed `reps` times.
-Row Measure(RegistryApi& api, const AnsiCodePage& codePage, bool walk, int n, int reps) {
+Figures Measure(RegistryApi& api, const AnsiCodePage& codePage, bool walk, int reps) {
     test::CountingRegistryApi counting(api);
-    (void)walk;
     SettableVersionSource version(2, 5, 1);  // Windows XP
     test::RecordingShutdownApi shutdown;
     test::FakeForm1Controls controls;
     Form1 form(SystemServices{counting, codePage, version, shutdown, {}, kBenchProduct},
                controls.View());
-    const std::function<bool()> steps[3] = {[&] { return form.BackupSettings(); },
-                                            [&] { return form.ApplyTuning(); },
-                                            [&] { return form.RestoreSettings(); }};
-    Row row;
-    row.n = n;
+    // DSL at 100 Mb and more.
+    form.tuning() = TuningSet{1492, 1452, 2337720, 128, 0, 1, 1, 1};
+    Registry reg(counting, codePage);
+    TuningSet tuning = form.tuning();
+    auto check = [&](bool ok) {
+        if (ok) return;
+        std::fprintf(stderr, "vornix_bench: %s\n", form.lastFailure().c_str());
+        std::exit(1);
+    };
+    const std::function<void()> steps[2][3] = {
+        {[&] { check(form.BackupSettings()); }, [&] { check(form.ApplyTuning()); },
+         [&] { check(form.RestoreSettings()); }},
+        {[&] { WalkBackup(reg, tuning); }, [&] { WalkWrite(reg, tuning); },
+         [&] { WalkRestore(reg, tuning); }}};
+    Figures figures;
     std::vector<double> ms[3];
-    // Repetition 0 warms caches (and Wine's server) and is not counted.
     for (int r = 0; r <= reps; ++r) {
-        DeleteTree(api, std::string("SOFTWARE\\") + kBenchProduct);
+        Reset(api, codePage);
         for (int s = 0; s < 3; ++s) {
             counting.Reset();
             const auto start = std::chrono::steady_clock::now();
-            const bool ok = steps[s]();
+            steps[walk ? 1 : 0][s]();
             const auto stop = std::chrono::steady_clock::now();
-            if (!ok) {
-                std::fprintf(stderr, "vornix_bench: step %d failed at n=%d\n", s, n);
-                std::exit(1);
-            }
+            figures.calls[s] = counting.calls();
             if (r > 0) {
                 ms[s].push_back(std::chrono::duration<double, std::milli>(stop - start).count());
             }
-            row.step[s].calls = counting.calls();  // the same every repetition
         }
     }
-    for (int s = 0; s < 3; ++s) row.step[s].medianMs = Median(ms[s]);
+    for (int s = 0; s < 3; ++s) figures.ms[s] = Median(ms[s]);
+    return figures;
+}
+
+int Run(RegistryApi& api, const AnsiCodePage& codePage, int max, int reps, int walkReps) {
     Registry reg(api, codePage);
-    row.interfaces = reg.SubKeyCount(HKLM, kInterfacesKey);
-    return row;
-}
-
-void PrintTable(const char* title, const std::vector<Row>& rows) {
-    std::printf("\n#### %s\n\n", title);
-    std::printf("| n | interfaces seen | Backup calls | Apply calls | Restore calls "
-                "| Backup ms | Apply ms | Restore ms |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|\n");
-    for (const auto& r : rows) {
-        std::printf("| %d | %d | %llu | %llu | %llu | %.3f | %.3f | %.3f |\n", r.n, r.interfaces,
-                    static_cast<unsigned long long>(r.step[0].calls),
-                    static_cast<unsigned long long>(r.step[1].calls),
-                    static_cast<unsigned long long>(r.step[2].calls), r.step[0].medianMs,
-                    r.step[1].medianMs, r.step[2].medianMs);
-    }
-}
-
-void PrintRatios(const std::vector<Row>& direct, const std::vector<Row>& walk) {
-    std::printf("\n#### Walk / direct\n\n");
-    std::printf("| n | Backup calls | Apply calls | Restore calls | Backup ms | Apply ms "
-                "| Restore ms |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|\n");
-    for (std::size_t i = 0; i < walk.size() && i < direct.size(); ++i) {
-        std::printf("| %d", walk[i].n);
-        for (int s = 0; s < 3; ++s) {
-            std::printf(" | %.1fx", static_cast<double>(walk[i].step[s].calls) /
-                                        static_cast<double>(direct[i].step[s].calls));
+    std::printf("| interfaces | step | walk calls | batched calls | walk / batched calls "
+                "| walk ms | batched ms | walk / batched ms |\n"
+                "|---:|---|---:|---:|---:|---:|---:|---:|\n");
+    const char* stepNames[3] = {"backup", "apply", "restore"};
+    double slowest = 0;
+    std::size_t interfaces = 0;
+    for (int n = 1, have = 0; n <= max; have = n, n *= 4) {
+        for (int i = have; i < n; ++i) {
+            reg.SaveRegWord(HKLM, InterfaceKey(BenchInterface(i)), "EnableDHCP", 1);
         }
+        interfaces = reg.SubKeyNames(HKLM, kInterfacesKey).names.size();
+        const Figures walk = Measure(api, codePage, true, walkReps);
+        const Figures batched = Measure(api, codePage, false, reps);
         for (int s = 0; s < 3; ++s) {
-            std::printf(" | %.1fx", walk[i].step[s].medianMs /
-                                        std::max(direct[i].step[s].medianMs, 1e-6));
+            std::printf("| %zu | %s | %llu | %llu | %.1f | %.3f | %.3f | %.1f |\n", interfaces,
+                        stepNames[s], static_cast<unsigned long long>(walk.calls[s]),
+                        static_cast<unsigned long long>(batched.calls[s]),
+                        static_cast<double>(walk.calls[s]) / static_cast<double>(batched.calls[s]),
+                        walk.ms[s], batched.ms[s], walk.ms[s] / std::max(batched.ms[s], 1e-6));
+            slowest = std::max(slowest, batched.ms[s]);
         }
-        std::printf(" |\n");
+        std::fflush(stdout);
     }
-}
-
-int Run(RegistryApi& api, const AnsiCodePage& codePage, const Options& options,
-        const char* backendName) {
-    Clean(api);
-    std::vector<Row> direct, walk;
-    int have = 0;
-    for (int n = 1; n <= options.max; n *= 2) {
-        GrowInterfaces(api, have, n);
-        have = n;
-        direct.push_back(Measure(api, codePage, false, n, options.reps));
-        if (n <= options.walkMax) walk.push_back(Measure(api, codePage, true, n, options.walkReps));
-        std::fprintf(stderr, "vornix_bench: %s n=%d done\n", backendName, n);
+    for (int i = 0; i < max; ++i) {
+        test::DeleteTree(api, RootHandle(HKLM), InterfaceKey(BenchInterface(i)));
     }
-    Clean(api);
-
-    std::printf("\n### %s\n", backendName);
-    std::printf("\nMedian of %d repetitions (direct) and %d (walk). \"interfaces seen\" is the "
-                "engine's count below the Interfaces key: the n benchmark interfaces plus the "
-                "machine's own.\n",
-                options.reps, options.walkReps);
-    PrintTable("Direct enumeration (now)", direct);
-    PrintTable("Walk from the first entry (before)", walk);
-    PrintRatios(direct, walk);
-
-    // The goal: every step of the run inside one 50 ms tick of the run timer.
-    const Row& last = direct.back();
-    const double worst =
-        std::max({last.step[0].medianMs, last.step[1].medianMs, last.step[2].medianMs});
-    std::printf("\n**Goal (each step inside one 50 ms tick at n=%d, direct path): %s** "
-                "(slowest step %.1f ms: Backup %.1f, Apply %.1f, Restore %.1f ms)\n",
-                last.n, worst <= 50.0 ? "met" : "NOT met", worst, last.step[0].medianMs,
-                last.step[1].medianMs, last.step[2].medianMs);
+    Reset(api, codePage);
+    std::printf("\nMedians of %d repetitions (batched) and %d (walk). Slowest batched step at "
+                "%zu interfaces: %.1f ms (one 50 ms tick: %s).\n",
+                reps, walkReps, interfaces, slowest, slowest <= 50.0 ? "met" : "NOT met");
     return 0;
 }
 
@@ -235,54 +211,30 @@ int Run(RegistryApi& api, const AnsiCodePage& codePage, const Options& options,
 }  // namespace vornix::bench
 
 int main(int argc, char** argv) {
-    using namespace vornix;
-    bench::Options options;
-#ifdef _WIN32
-    options.backend = "win32";
-#else
-    options.backend = "memory";
-#endif
-    for (int i = 1; i < argc; ++i) {
+    int max = 1024, reps = 5, walkReps = 3;
+    bool usable = argc % 2 == 1;
+    for (int i = 1; usable && i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
-        auto number = [&](int& out) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "vornix_bench: %s needs a value\n", arg.c_str());
-                std::exit(2);
-            }
-            out = std::atoi(argv[++i]);
-        };
-        if (arg == "--backend" && i + 1 < argc) {
-            options.backend = argv[++i];
-        } else if (arg == "--max") {
-            number(options.max);
-        } else if (arg == "--reps") {
-            number(options.reps);
-        } else if (arg == "--walk-reps") {
-            number(options.walkReps);
-        } else if (arg == "--walk-max") {
-            number(options.walkMax);
-        } else {
-            std::fprintf(stderr,
-                         "usage: vornix_bench [--backend memory|win32] [--max N] [--reps R] "
-                         "[--walk-reps R] [--walk-max N]\n");
-            return 2;
-        }
+        int* value = arg == "--max" ? &max : arg == "--reps" ? &reps
+                   : arg == "--walk-reps" ? &walkReps : nullptr;
+        if (value) *value = std::atoi(argv[i + 1]);
+        usable = value != nullptr;
     }
-    if (options.reps < 1 || options.walkReps < 1 || options.max < 1) return 2;
-
-#ifdef _WIN32
-    static const Win32CodePage codePage;
-    if (options.backend == "win32") {
-        Win32RegistryApi api;
-        return bench::Run(api, codePage, options, "Real registry (Win32 backend)");
-    }
-#else
-    static const IconvCodePage codePage;
-#endif
-    if (options.backend != "memory") {
-        std::fprintf(stderr, "vornix_bench: unknown backend %s\n", options.backend.c_str());
+    if (!usable || max < 1 || reps < 1 || walkReps < 1) {
+        std::fprintf(stderr, "usage: vornix_bench [--max N] [--reps R] [--walk-reps R]\n");
         return 2;
     }
-    MemoryRegistryApi api;
-    return bench::Run(api, codePage, options, "In-memory store");
+#ifdef _WIN32
+    if (!vornix::test::RunningUnderWine()) {
+        std::fprintf(stderr, "vornix_bench rewrites the machine's TCP/IP values and runs only "
+                             "under Wine.\n");
+        return 3;
+    }
+    static const vornix::Win32CodePage codePage;
+    vornix::Win32RegistryApi api;
+#else
+    static const vornix::IconvCodePage codePage;
+    vornix::MemoryRegistryApi api;
+#endif
+    return vornix::bench::Run(api, codePage, max, reps, walkReps);
 }
