@@ -35,6 +35,12 @@ forget_posix_tree() {
   fi
 }
 
+windows_build() {  # build folder, toolchain file
+  forget_posix_tree "$1"
+  cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$2"
+  cmake --build "$1" -j "$jobs"
+}
+
 step "prerequisites"
 bash scripts/install-prerequisites.sh
 
@@ -44,10 +50,7 @@ cmake --build build/native -j "$jobs"
 (cd build/native && ctest --output-on-failure -j "$jobs")
 
 step "Windows 64-bit build"
-forget_posix_tree build/mingw64
-cmake -S . -B build/mingw64 -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake"
-cmake --build build/mingw64 -j "$jobs"
+windows_build build/mingw64 toolchain-mingw64.cmake
 
 step "Windows 64-bit tests under Wine"
 # One X server for the whole run: Wine needs a display for windows, and the
@@ -63,10 +66,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
 ' wine-tests "$jobs"
 
 step "Windows 32-bit build (compile only)"
-forget_posix_tree build/mingw32
-cmake -S . -B build/mingw32 -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake"
-cmake --build build/mingw32 -j "$jobs"
+windows_build build/mingw32 toolchain-mingw32.cmake
 
 step "Release imports and headers against each build's oldest Windows"
 bash tests/imports/check-imports-test.sh
