@@ -2,11 +2,14 @@
 #   . scripts/wine-env.sh
 # The prefix lives in the work tree (git-ignored) so every checkout has its own.
 # LC_ALL=zh_CN.UTF-8 makes Wine's ANSI code page 936, as on Chinese Windows.
+# VORNIX_WINE_LOCALE=en_US.UTF-8 gives code page 1252 instead, as on an
+# English Windows; Wine takes the code page from the locale of each process,
+# so one prefix can be used under both.
 _vornix_env_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export VORNIX_ROOT="${VORNIX_ROOT:-$(dirname "$_vornix_env_dir")}"
 export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$VORNIX_ROOT/.wine-prefix}"
 export WINEARCH=win64
-export LC_ALL=zh_CN.UTF-8
+export LC_ALL="${VORNIX_WINE_LOCALE:-zh_CN.UTF-8}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 unset _vornix_env_dir
