@@ -8,7 +8,7 @@
 #include "app/AboutText.h"
 #include "app/DynamicLibrary.h"
 #include "app/Form1Layout.h"
-#include "app/WideText.h"
+#include "system/win32/WideText.h"
 #include "profiles/ConnectionProfiles.h"
 #include "resources/VersionInfo.h"
 

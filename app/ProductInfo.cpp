@@ -3,7 +3,7 @@
 #include "system/win32/WindowsHeaders.h"
 
 #include "app/VersionResource.h"
-#include "app/WideText.h"
+#include "system/win32/WideText.h"
 #include "resources/VersionInfo.h"
 
 namespace vornix {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/ProductInfo.h"
-#include "app/WideText.h"
+#include "system/win32/WideText.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleRun.h"
 #include "console/ConsoleTexts.h"

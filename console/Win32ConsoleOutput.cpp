@@ -1,6 +1,6 @@
 #include "console/Win32ConsoleOutput.h"
 
-#include "app/WideText.h"
+#include "system/win32/WideText.h"
 #include "system/win32/WindowsHeaders.h"
 
 namespace vornix {

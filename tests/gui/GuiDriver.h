@@ -9,7 +9,7 @@
 
 #include "system/win32/WindowsHeaders.h"
 
-#include "app/WideText.h"
+#include "system/win32/WideText.h"
 
 namespace vornix::gui {
 

@@ -18,7 +18,7 @@
 #include "support/RegistryBackends.h"
 #include "support/WideKey.h"
 #include "support/WineOnly.h"
-#include "app/WideText.h"
+#include "system/win32/WideText.h"
 #include "system/win32/Win32CodePage.h"
 #include "system/win32/Win32RegistryApi.h"
 #include "system/win32/Win32VersionSource.h"
