@@ -234,7 +234,7 @@ int main(int argc, char** argv) {
     vornix::Win32RegistryApi api;
 #else
     static const vornix::IconvCodePage codePage;
-    vornix::MemoryRegistryApi api;
+    vornix::MemoryRegistryApi api(codePage);
 #endif
     return vornix::bench::Run(api, codePage, max, reps, walkReps);
 }

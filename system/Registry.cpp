@@ -215,16 +215,24 @@ Registry::KeyNames Registry::SubKeyNames(std::int32_t hKey, const std::string& S
     }
 }
 
-Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& ansiName) {
+std::string Registry::PlatformName(const std::string& name, NameForm form) const {
+    return form == NameForm::Ansi ? codePage_.ToAnsi(name) : name;
+}
+
+Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& name, NameForm form) {
+    auto query = [&](std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
+        return form == NameForm::Ansi ? api_.QueryValue(key, name, type, data, size)
+                                      : api_.QueryValueUnicode(key, name, type, data, size);
+    };
     // Most values are small: one query into a fixed buffer, more only for
     // data that does not fit (or grew between two queries).
     std::vector<std::uint8_t> data(64);
     std::uint32_t type = 0;
     std::uint32_t size = static_cast<std::uint32_t>(data.size());
-    long result = api_.QueryValue(key, ansiName, &type, data.data(), &size);
+    long result = query(&type, data.data(), &size);
     for (int attempt = 0; result == kErrorMoreData && attempt < 3; ++attempt) {
         data.resize(size);
-        result = api_.QueryValue(key, ansiName, &type, data.data(), &size);
+        result = query(&type, data.data(), &size);
     }
     Value value;
     value.error = result;
@@ -232,7 +240,7 @@ Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& ansiNa
     value.type = type;
     value.size = size;
     if (type == kRegDword && size == 4) value.number = LittleEndian(data.data());
-    if (type == kRegSz) {
+    if (type == kRegSz && form == NameForm::Ansi) {
         value.text = codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(data.data()),
                                                  std::min<std::size_t>(size, data.size())));
     }
@@ -240,7 +248,8 @@ Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& ansiNa
 }
 
 std::vector<Registry::Value> Registry::ReadRegValues(std::int32_t hKey, const std::string& StrPath,
-                                                     const std::vector<std::string>& names) {
+                                                     const std::vector<std::string>& names,
+                                                     NameForm form) {
     std::vector<Value> values(names.size());
     OpenKey key(api_);
     if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) {
@@ -250,13 +259,17 @@ std::vector<Registry::Value> Registry::ReadRegValues(std::int32_t hKey, const st
         return values;
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
-        values[i] = QueryValue(key.get(), codePage_.ToAnsi(names[i]));
+        values[i] = QueryValue(key.get(), PlatformName(names[i], form), form);
     }
     return values;
 }
 
 long Registry::SaveRegValues(std::int32_t hKey, const std::string& StrPath,
-                             const std::vector<NewValue>& values, KeyMode mode) {
+                             const std::vector<NewValue>& values, KeyMode mode, NameForm form) {
+    if (form == NameForm::Unicode &&
+        std::any_of(values.begin(), values.end(), [](const NewValue& v) { return v.isText; })) {
+        return kErrorInvalidParameter;
+    }
     OpenKey key(api_);
     const std::string path = codePage_.ToAnsi(StrPath);
     if (!(mode == KeyMode::Create ? key.Create(hKey, path) : key.Open(hKey, path))) {
@@ -265,7 +278,7 @@ long Registry::SaveRegValues(std::int32_t hKey, const std::string& StrPath,
     long first = kErrorSuccess;
     std::vector<std::string> names;
     for (const NewValue& v : values) {
-        names.push_back(codePage_.ToAnsi(v.name));
+        names.push_back(PlatformName(v.name, form));
         long result;
         if (v.isText) {
             const std::string data = codePage_.ToAnsi(v.text);
@@ -277,13 +290,16 @@ long Registry::SaveRegValues(std::int32_t hKey, const std::string& StrPath,
             const std::uint8_t data[4] = {
                 static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
                 static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-            result = api_.SetValue(key.get(), names.back(), kRegDword, data, sizeof data);
+            result = form == NameForm::Ansi
+                         ? api_.SetValue(key.get(), names.back(), kRegDword, data, sizeof data)
+                         : api_.SetValueUnicode(key.get(), names.back(), kRegDword, data,
+                                                sizeof data);
         }
         if (first == kErrorSuccess) first = result;
     }
     // Read back: what counts is what the registry holds now.
     for (std::size_t i = 0; i < values.size() && first == kErrorSuccess; ++i) {
-        const Value back = QueryValue(key.get(), names[i]);
+        const Value back = QueryValue(key.get(), names[i], form);
         if (back.Failed()) {
             first = back.error;
         } else if (values[i].isText ? !(back.IsString() && back.text == values[i].text)

@@ -10,7 +10,8 @@
 // tell a value that does not exist (ERROR_FILE_NOT_FOUND) from one it was not
 // allowed or not able to read (any other code).
 //
-// Text is UTF-8 here and reaches the registry in the system's ANSI code page.
+// Text is UTF-8 here and reaches the registry in the system's ANSI code page;
+// the batched forms can also pass a value's name as Unicode (NameForm).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -101,8 +102,15 @@ public:
         bool IsDword() const { return Read() && type == kRegDword && size == 4; }
         bool IsString() const { return Read() && type == kRegSz; }
     };
+    // How the batched forms pass value names: through the ANSI code page, as
+    // every name goes, or as Unicode, for a name that must have one form on
+    // every code page. Unicode-named values hold no text: a text value is
+    // not written (ERROR_INVALID_PARAMETER), and one read has no `text`.
+    enum class NameForm { Ansi, Unicode };
+
     std::vector<Value> ReadRegValues(std::int32_t hKey, const std::string& StrPath,
-                                     const std::vector<std::string>& names);
+                                     const std::vector<std::string>& names,
+                                     NameForm form = NameForm::Ansi);
 
     // A value to write: a REG_DWORD holding `number`, or a REG_SZ holding
     // `text` with its terminating NUL.
@@ -120,14 +128,18 @@ public:
     // none (nothing is written), and otherwise the code of the first failure
     // (ERROR_INVALID_DATA when a value reads back otherwise than written).
     long SaveRegValues(std::int32_t hKey, const std::string& StrPath,
-                       const std::vector<NewValue>& values, KeyMode mode = KeyMode::Create);
+                       const std::vector<NewValue>& values, KeyMode mode = KeyMode::Create,
+                       NameForm form = NameForm::Ansi);
     // Deletes the values: 0 when none of them exists afterwards (a missing
     // key holds none), otherwise the code of the first failure.
     long DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
                          const std::vector<std::string>& names);
 
 private:
-    Value QueryValue(RegKeyHandle key, const std::string& ansiName);
+    // A name as the platform call of its form takes it.
+    std::string PlatformName(const std::string& name, NameForm form) const;
+    // Reads a value whose name is in its platform form.
+    Value QueryValue(RegKeyHandle key, const std::string& name, NameForm form = NameForm::Ansi);
 
     enum class Walk { Keys, Values };
     struct Entry {

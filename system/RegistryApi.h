@@ -1,10 +1,11 @@
 #pragma once
-// The nine registry operations the Registry class needs from the platform.
+// The registry operations the Registry class needs from the platform.
 //
 // Names, paths and REG_SZ data cross this interface in the system's ANSI code
-// page, exactly as the narrow (A) functions of advapi32 take them. Every
-// operation returns a Win32 error code: 0 on success, non-zero otherwise.
-// Outputs are written only on success unless a method says otherwise.
+// page, exactly as the narrow (A) functions of advapi32 take them, except for
+// the two Unicode-named value operations. Every operation returns a Win32
+// error code: 0 on success, non-zero otherwise. Outputs are written only on
+// success unless a method says otherwise.
 #include <cstdint>
 #include <string>
 
@@ -55,6 +56,16 @@ public:
     // Creates or replaces a value.
     virtual long SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) = 0;
+    // QueryValue and SetValue for a value whose name is given in UTF-8 and
+    // reaches the registry as Unicode (the wide functions), so that it has
+    // one form whatever the ANSI code page: under code page 1252 the narrow
+    // functions turn "备份" into "??". The registry holds every name in
+    // Unicode; a narrow name is the Unicode name its code page converts it
+    // to. Data moves as raw bytes, so these serve values that hold no text.
+    virtual long QueryValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                                   std::uint8_t* data, std::uint32_t* size) = 0;
+    virtual long SetValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                                 const std::uint8_t* data, std::uint32_t size) = 0;
     // Name of subkey `index`, NUL-terminated in a buffer of `nameSize` bytes.
     // ERROR_NO_MORE_ITEMS past the last subkey, ERROR_MORE_DATA when it does not fit.
     virtual long EnumKey(RegKeyHandle key, std::uint32_t index, char* name,

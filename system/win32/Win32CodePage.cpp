@@ -36,11 +36,11 @@ std::string Convert(std::string_view text, UINT from, UINT to) {
 }  // namespace
 
 std::string Win32CodePage::ToAnsi(std::string_view utf8) const {
-    return Convert(utf8, CP_UTF8, CP_ACP);
+    return Convert(utf8, CP_UTF8, codePage_);
 }
 
 std::string Win32CodePage::FromAnsi(std::string_view ansi) const {
-    return Convert(ansi, CP_ACP, CP_UTF8);
+    return Convert(ansi, codePage_, CP_UTF8);
 }
 
 }  // namespace vornix

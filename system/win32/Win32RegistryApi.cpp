@@ -1,6 +1,7 @@
 #include "system/win32/Win32RegistryApi.h"
 
 #include "system/win32/WindowsHeaders.h"
+#include "system/win32/WideText.h"
 
 #include <utility>
 
@@ -168,15 +169,17 @@ long Win32RegistryApi::CreateKey(RegKeyHandle root, const std::string& path, Reg
     return OpenOrCreate(ToHkey(root), path, true, out);
 }
 
-long Win32RegistryApi::QueryValue(RegKeyHandle key, const std::string& name, std::uint32_t* type,
-                                  std::uint8_t* data, std::uint32_t* size) {
-    if (HasEmbeddedNul(name) || (data != nullptr && size == nullptr)) {
-        return ERROR_INVALID_PARAMETER;
-    }
+namespace {
+
+// RegQueryValueExA or RegQueryValueExW with the name in its own form: the
+// type and size on success, the size needed on ERROR_MORE_DATA.
+template <class Query, class Char>
+long QueryWith(Query query, HKEY key, const Char* name, std::uint32_t* type, std::uint8_t* data,
+               std::uint32_t* size) {
+    if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
     DWORD valueType = 0;
     DWORD valueSize = size != nullptr ? static_cast<DWORD>(*size) : 0;
-    const LONG result = ::RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &valueType,
-                                           data, &valueSize);
+    const LONG result = query(key, name, nullptr, &valueType, data, &valueSize);
     if (result == ERROR_SUCCESS) {
         if (type != nullptr) *type = static_cast<std::uint32_t>(valueType);
         if (size != nullptr) *size = static_cast<std::uint32_t>(valueSize);
@@ -186,10 +189,33 @@ long Win32RegistryApi::QueryValue(RegKeyHandle key, const std::string& name, std
     return result;
 }
 
+}  // namespace
+
+long Win32RegistryApi::QueryValue(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* size) {
+    if (HasEmbeddedNul(name)) return ERROR_INVALID_PARAMETER;
+    return QueryWith(::RegQueryValueExA, ToHkey(key), name.c_str(), type, data, size);
+}
+
+long Win32RegistryApi::QueryValueUnicode(RegKeyHandle key, const std::string& name,
+                                         std::uint32_t* type, std::uint8_t* data,
+                                         std::uint32_t* size) {
+    if (HasEmbeddedNul(name)) return ERROR_INVALID_PARAMETER;
+    return QueryWith(::RegQueryValueExW, ToHkey(key), Widen(name).c_str(), type, data, size);
+}
+
 long Win32RegistryApi::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t size) {
     if (HasEmbeddedNul(name) || (data == nullptr && size != 0)) return ERROR_INVALID_PARAMETER;
     return ::RegSetValueExA(ToHkey(key), name.c_str(), 0, static_cast<DWORD>(type), data,
+                            static_cast<DWORD>(size));
+}
+
+long Win32RegistryApi::SetValueUnicode(RegKeyHandle key, const std::string& name,
+                                       std::uint32_t type, const std::uint8_t* data,
+                                       std::uint32_t size) {
+    if (HasEmbeddedNul(name) || (data == nullptr && size != 0)) return ERROR_INVALID_PARAMETER;
+    return ::RegSetValueExW(ToHkey(key), Widen(name).c_str(), 0, static_cast<DWORD>(type), data,
                             static_cast<DWORD>(size));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The registry operations over advapi32's narrow (A) functions.
+// The registry operations over advapi32's narrow (A) functions, and the wide
+// (W) ones for the Unicode-named values.
 #include "system/RegistryApi.h"
 
 namespace vornix {
@@ -17,6 +18,10 @@ public:
                     std::uint8_t* data, std::uint32_t* size) override;
     long SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
                   const std::uint8_t* data, std::uint32_t size) override;
+    long QueryValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                           std::uint8_t* data, std::uint32_t* size) override;
+    long SetValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                         const std::uint8_t* data, std::uint32_t size) override;
     long EnumKey(RegKeyHandle key, std::uint32_t index, char* name,
                  std::uint32_t nameSize) override;
     long EnumValue(RegKeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,

@@ -135,6 +135,23 @@ TEST_P(RegistryContract, MultiByteNamesEnumerateInTheirAnsiForm) {
     reg().SaveRegWord(HKLM, Path("cn"), "备份    ", 1);
     EXPECT_EQ("备份    ", reg().SubValueName(HKLM, Path("cn"), 1));
     EXPECT_EQ(1, reg().ReadRegWord(HKLM, Path("cn"), "备份    "));
+
+    // A Unicode name is the one a narrow name converts to: in code page 936
+    // both forms of "备份    " meet, and "??" is "??" in every code page.
+    using Form = Registry::NameForm;
+    ASSERT_EQ(kErrorSuccess, reg().SaveRegValues(HKLM, Path("u"), {{"备份    ", false, 2, {}}},
+                                                 Registry::KeyMode::Create, Form::Unicode));
+    reg().SaveRegWord(HKLM, Path("u"), "??    ", 3);
+    const auto unicode =
+        reg().ReadRegValues(HKLM, Path("u"), {"备份    ", "??    ", "?份    "}, Form::Unicode);
+    EXPECT_EQ(2, unicode[0].number);
+    EXPECT_EQ(3, unicode[1].number);
+    EXPECT_TRUE(unicode[2].Absent());
+    EXPECT_EQ(2, reg().ReadRegWord(HKLM, Path("u"), "备份    "));
+    EXPECT_EQ(kErrorInvalidParameter,
+              reg().SaveRegValues(HKLM, Path("u"), {{"T", true, 0, "text"}},
+                                  Registry::KeyMode::Create, Form::Unicode))
+        << "Unicode-named values hold no text";
 }
 
 TEST_P(RegistryContract, ValuesAreCountedNamedAndTyped) {

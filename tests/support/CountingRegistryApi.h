@@ -30,6 +30,16 @@ public:
         ++calls_;
         return inner_.SetValue(key, name, type, data, size);
     }
+    long QueryValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                           std::uint8_t* data, std::uint32_t* size) override {
+        ++calls_;
+        return inner_.QueryValueUnicode(key, name, type, data, size);
+    }
+    long SetValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                         const std::uint8_t* data, std::uint32_t size) override {
+        ++calls_;
+        return inner_.SetValueUnicode(key, name, type, data, size);
+    }
     long EnumKey(RegKeyHandle key, std::uint32_t index, char* name,
                  std::uint32_t nameSize) override {
         ++calls_;

@@ -10,7 +10,8 @@ namespace vornix::test {
 
 class MemoryBackendInstance final : public RegistryBackendInstance {
 public:
-    explicit MemoryBackendInstance(const AnsiCodePage& codePage) : codePage_(codePage) {}
+    explicit MemoryBackendInstance(const AnsiCodePage& codePage)
+        : api_(codePage), codePage_(codePage) {}
     RegistryApi& api() override { return api_; }
     const AnsiCodePage& codePage() override { return codePage_; }
     std::string scratchPath() const override { return "SOFTWARE\\VornixContractTest"; }

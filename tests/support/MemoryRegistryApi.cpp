@@ -8,39 +8,35 @@
 namespace vornix {
 namespace {
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 // A name with a NUL inside would be cut short by the platform and address
 // another key; such names are refused, as the Win32 backend refuses them.
 bool HasEmbeddedNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
-// Upper-cases ASCII letters, leaving each double-byte character whole.
+// Upper-cases ASCII letters; the bytes of other characters in UTF-8 are all
+// above 0x7F and stay as they are.
 std::string FoldCase(const std::string& text) {
     std::string folded = text;
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        const auto c = static_cast<unsigned char>(folded[i]);
-        if (IsLeadByte(c)) {
-            ++i;
-        } else if (c >= 'a' && c <= 'z') {
-            folded[i] = static_cast<char>(c - 'a' + 'A');
-        }
+    for (char& c : folded) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return folded;
 }
 
+// A UTF-8 path's keys; no byte of a character beyond ASCII is a backslash.
 std::vector<std::string> SplitPath(const std::string& path) {
     std::vector<std::string> parts;
     std::string part;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const auto c = static_cast<unsigned char>(path[i]);
-        if (IsLeadByte(c) && i + 1 < path.size()) {
-            part += path[i];
-            part += path[++i];
-        } else if (c == '\\') {
+    for (const char c : path) {
+        if (c == '\\') {
             if (!part.empty()) parts.push_back(part);
             part.clear();
         } else {
-            part += path[i];
+            part += c;
         }
     }
     if (!part.empty()) parts.push_back(part);
@@ -96,7 +92,7 @@ struct MemoryRegistryApi::Node {
     }
 };
 
-MemoryRegistryApi::MemoryRegistryApi() {
+MemoryRegistryApi::MemoryRegistryApi(const AnsiCodePage& codePage) : codePage_(codePage) {
     for (std::int32_t root : {kHkeyCurrentUser, kHkeyLocalMachine}) {
         roots_[RootHandle(root)] = std::make_shared<Node>();
     }
@@ -108,6 +104,14 @@ std::uint64_t MemoryRegistryApi::TotalCalls() const {
     std::uint64_t total = 0;
     for (auto n : calls_) total += n;
     return total;
+}
+
+std::string MemoryRegistryApi::FromAnsi(const std::string& ansi) const {
+    return IsAscii(ansi) ? ansi : codePage_.FromAnsi(ansi);
+}
+
+std::string MemoryRegistryApi::ToAnsi(const std::string& unicode) const {
+    return IsAscii(unicode) ? unicode : codePage_.ToAnsi(unicode);
 }
 
 MemoryRegistryApi::NodePtr MemoryRegistryApi::Resolve(RegKeyHandle key) const {
@@ -150,10 +154,11 @@ RegKeyHandle MemoryRegistryApi::NewHandle(NodePtr node) {
     return handle;
 }
 
-long MemoryRegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
+long MemoryRegistryApi::OpenKey(RegKeyHandle root, const std::string& ansiPath, RegKeyHandle* out) {
     const NodePtr from = Resolve(root);
+    const std::string path = FromAnsi(ansiPath);
     if (long e = Fail(Op::Open, from, path, {})) return e;
-    if (HasEmbeddedNul(path)) return kErrorInvalidParameter;
+    if (HasEmbeddedNul(ansiPath)) return kErrorInvalidParameter;
     if (!from) return kErrorInvalidHandle;
     if (from->deleted) return kErrorKeyDeleted;
     NodePtr node = Find(from, path);
@@ -162,10 +167,12 @@ long MemoryRegistryApi::OpenKey(RegKeyHandle root, const std::string& path, RegK
     return kErrorSuccess;
 }
 
-long MemoryRegistryApi::CreateKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) {
+long MemoryRegistryApi::CreateKey(RegKeyHandle root, const std::string& ansiPath,
+                                  RegKeyHandle* out) {
     const NodePtr from = Resolve(root);
+    const std::string path = FromAnsi(ansiPath);
     if (long e = Fail(Op::Create, from, path, {})) return e;
-    if (HasEmbeddedNul(path)) return kErrorInvalidParameter;
+    if (HasEmbeddedNul(ansiPath)) return kErrorInvalidParameter;
     if (!from) return kErrorInvalidHandle;
     if (from->deleted) return kErrorKeyDeleted;
     NodePtr node = from;
@@ -186,6 +193,18 @@ long MemoryRegistryApi::CreateKey(RegKeyHandle root, const std::string& path, Re
 
 long MemoryRegistryApi::QueryValue(RegKeyHandle key, const std::string& name, std::uint32_t* type,
                                    std::uint8_t* data, std::uint32_t* size) {
+    return HasEmbeddedNul(name) ? Query(key, name, type, data, size)
+                                : Query(key, FromAnsi(name), type, data, size);
+}
+
+long MemoryRegistryApi::QueryValueUnicode(RegKeyHandle key, const std::string& name,
+                                          std::uint32_t* type, std::uint8_t* data,
+                                          std::uint32_t* size) {
+    return Query(key, name, type, data, size);
+}
+
+long MemoryRegistryApi::Query(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                              std::uint8_t* data, std::uint32_t* size) {
     const NodePtr node = Resolve(key);
     if (long e = Fail(Op::Query, node, {}, name)) return e;
     if (HasEmbeddedNul(name)) return kErrorInvalidParameter;
@@ -208,6 +227,18 @@ long MemoryRegistryApi::QueryValue(RegKeyHandle key, const std::string& name, st
 
 long MemoryRegistryApi::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
                                  const std::uint8_t* data, std::uint32_t size) {
+    return HasEmbeddedNul(name) ? Set(key, name, type, data, size)
+                                : Set(key, FromAnsi(name), type, data, size);
+}
+
+long MemoryRegistryApi::SetValueUnicode(RegKeyHandle key, const std::string& name,
+                                        std::uint32_t type, const std::uint8_t* data,
+                                        std::uint32_t size) {
+    return Set(key, name, type, data, size);
+}
+
+long MemoryRegistryApi::Set(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                            const std::uint8_t* data, std::uint32_t size) {
     const NodePtr node = Resolve(key);
     if (long e = Fail(Op::Set, node, {}, name)) return e;
     if (HasEmbeddedNul(name)) return kErrorInvalidParameter;
@@ -227,7 +258,7 @@ long MemoryRegistryApi::EnumKey(RegKeyHandle key, std::uint32_t index, char* nam
     if (!node) return kErrorInvalidHandle;
     if (node->deleted) return kErrorKeyDeleted;
     if (index >= node->children.size()) return kErrorNoMoreItems;
-    const std::string& child = node->children[index]->name;
+    const std::string child = ToAnsi(node->children[index]->name);
     if (child.size() + 1 > nameSize) return kErrorMoreData;
     std::memcpy(name, child.c_str(), child.size() + 1);
     return kErrorSuccess;
@@ -243,24 +274,26 @@ long MemoryRegistryApi::EnumValue(RegKeyHandle key, std::uint32_t index, char* n
     if (index >= node->values.size()) return kErrorNoMoreItems;
     const Node::Value& value = node->values[index];
     const auto needed = static_cast<std::uint32_t>(value.data.size());
-    if (value.name.size() + 1 > *nameSize) return kErrorMoreData;
+    const std::string valueName = ToAnsi(value.name);
+    if (valueName.size() + 1 > *nameSize) return kErrorMoreData;
     if (data && (!dataSize || *dataSize < needed)) {
         if (dataSize) *dataSize = needed;
         return kErrorMoreData;
     }
-    std::memcpy(name, value.name.c_str(), value.name.size() + 1);
-    *nameSize = static_cast<std::uint32_t>(value.name.size());
+    std::memcpy(name, valueName.c_str(), valueName.size() + 1);
+    *nameSize = static_cast<std::uint32_t>(valueName.size());
     if (data && needed) std::memcpy(data, value.data.data(), needed);
     if (dataSize) *dataSize = needed;
     if (type) *type = value.type;
     return kErrorSuccess;
 }
 
-long MemoryRegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
+long MemoryRegistryApi::DeleteKey(RegKeyHandle root, const std::string& ansiPath) {
     const NodePtr from = Resolve(root);
+    const std::string path = FromAnsi(ansiPath);
     if (long e = Fail(Op::DeleteKey, from, path, {})) return e;
     // An empty path would name the root key itself.
-    if (path.empty() || HasEmbeddedNul(path)) return kErrorInvalidParameter;
+    if (path.empty() || HasEmbeddedNul(ansiPath)) return kErrorInvalidParameter;
     if (!from) return kErrorInvalidHandle;
     if (from->deleted) return kErrorKeyDeleted;
     const NodePtr node = Find(from, path);
@@ -274,10 +307,11 @@ long MemoryRegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
     return kErrorSuccess;
 }
 
-long MemoryRegistryApi::DeleteValue(RegKeyHandle key, const std::string& name) {
+long MemoryRegistryApi::DeleteValue(RegKeyHandle key, const std::string& ansiName) {
     const NodePtr node = Resolve(key);
+    const std::string name = HasEmbeddedNul(ansiName) ? ansiName : FromAnsi(ansiName);
     if (long e = Fail(Op::DeleteValue, node, {}, name)) return e;
-    if (HasEmbeddedNul(name)) return kErrorInvalidParameter;
+    if (HasEmbeddedNul(ansiName)) return kErrorInvalidParameter;
     if (!node) return kErrorInvalidHandle;
     if (node->deleted) return kErrorKeyDeleted;
     return node->RemoveValue(name) ? kErrorSuccess : kErrorFileNotFound;

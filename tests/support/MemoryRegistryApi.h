@@ -5,9 +5,13 @@
 // that does not fit the caller's buffer, a key with subkeys cannot be deleted,
 // and a deleted key's open handles fail with ERROR_KEY_DELETED.
 //
-// Names and data are kept as the ANSI bytes they arrive in. Case is folded
-// for ASCII letters only, skipping the trail byte of each double-byte
-// character of the code page (GBK lead bytes 0x81-0xFE).
+// Key and value names are held in Unicode (as UTF-8), as the registry holds
+// them: a narrow name is converted from the ANSI code page on the way in and
+// back on the way out, so a name the code page cannot hold arrives as "?",
+// and the Unicode-named calls reach names no code page gives. A code page
+// that changes between calls (SwitchableCodePage) is a user changing the
+// language for non-Unicode programs. Data is kept as the bytes it arrives in.
+// Case is folded for ASCII letters only.
 //
 // Tests can make any operation fail through a fault hook, and read how many
 // calls of each kind were made.
@@ -19,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "system/AnsiCodePage.h"
 #include "system/RegistryApi.h"
 
 namespace vornix {
@@ -32,13 +37,13 @@ public:
 
     struct Call {
         Op op;
-        std::string path;  // the key's full path below its root, ANSI
-        std::string name;  // value name for Query, Set and DeleteValue
+        std::string path;  // the key's full path below its root, UTF-8
+        std::string name;  // value name for Query, Set and DeleteValue, UTF-8
     };
     // Returns the error code the call should fail with, or 0 to let it run.
     using FaultHook = std::function<long(const Call&)>;
 
-    MemoryRegistryApi();
+    explicit MemoryRegistryApi(const AnsiCodePage& codePage);
     ~MemoryRegistryApi() override;
 
     long OpenKey(RegKeyHandle root, const std::string& path, RegKeyHandle* out) override;
@@ -47,6 +52,10 @@ public:
                     std::uint8_t* data, std::uint32_t* size) override;
     long SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
                   const std::uint8_t* data, std::uint32_t size) override;
+    long QueryValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t* type,
+                           std::uint8_t* data, std::uint32_t* size) override;
+    long SetValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                         const std::uint8_t* data, std::uint32_t size) override;
     long EnumKey(RegKeyHandle key, std::uint32_t index, char* name,
                  std::uint32_t nameSize) override;
     long EnumValue(RegKeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
@@ -74,9 +83,17 @@ private:
     NodePtr Resolve(RegKeyHandle key) const;
     NodePtr Find(const NodePtr& from, const std::string& path) const;
     long Fail(Op op, const NodePtr& node, const std::string& subPath, const std::string& name);
+    // A narrow name or path as the registry holds it, and back.
+    std::string FromAnsi(const std::string& ansi) const;
+    std::string ToAnsi(const std::string& unicode) const;
+    long Query(RegKeyHandle key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+               std::uint32_t* size);
+    long Set(RegKeyHandle key, const std::string& name, std::uint32_t type,
+             const std::uint8_t* data, std::uint32_t size);
     RegKeyHandle NewHandle(NodePtr node);
     static std::string PathOf(const Node& node);
 
+    const AnsiCodePage& codePage_;
     std::map<RegKeyHandle, NodePtr> roots_;
     std::map<RegKeyHandle, NodePtr> handles_;
     RegKeyHandle nextHandle_ = 0x1000;

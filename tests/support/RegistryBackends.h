@@ -39,6 +39,22 @@ std::vector<RegistryBackend> AllRegistryBackends();
 // The system's ANSI code page in this build: code page 936 through iconv
 // natively, the real one (936 in the Wine prefix) under Wine.
 const AnsiCodePage& TestCodePage();
+// A given ANSI code page (936, 1252, ...), whatever the system's.
+const AnsiCodePage& NamedCodePage(unsigned number);
+
+// The system's ANSI code page as a user changes it ("Language for
+// non-Unicode programs"): the program and the in-memory registry share one,
+// and it can be switched between their calls.
+class SwitchableCodePage final : public AnsiCodePage {
+public:
+    explicit SwitchableCodePage(const AnsiCodePage& initial) : current_(&initial) {}
+    void Switch(const AnsiCodePage& codePage) { current_ = &codePage; }
+    std::string ToAnsi(std::string_view utf8) const override { return current_->ToAnsi(utf8); }
+    std::string FromAnsi(std::string_view ansi) const override { return current_->FromAnsi(ansi); }
+
+private:
+    const AnsiCodePage* current_;
+};
 
 // Deletes `path` below `root` with everything under it, through the api.
 void DeleteTree(RegistryApi& api, RegKeyHandle root, const std::string& path);

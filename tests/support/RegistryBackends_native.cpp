@@ -8,6 +8,11 @@ const AnsiCodePage& TestCodePage() {
     return codePage;
 }
 
+const AnsiCodePage& NamedCodePage(unsigned number) {
+    static const IconvCodePage cp936("CP936"), cp1252("CP1252");
+    return number == 1252 ? cp1252 : cp936;
+}
+
 std::vector<RegistryBackend> AllRegistryBackends() {
     return {{"Memory", [] { return std::make_unique<MemoryBackendInstance>(TestCodePage()); }}};
 }

@@ -58,4 +58,9 @@ std::vector<RegistryBackend> AllRegistryBackends() {
 
 const AnsiCodePage& TestCodePage() { return SystemCodePage(); }
 
+const AnsiCodePage& NamedCodePage(unsigned number) {
+    static const Win32CodePage cp936(936), cp1252(1252);
+    return number == 1252 ? cp1252 : cp936;
+}
+
 }  // namespace vornix::test

@@ -94,8 +94,8 @@ TEST(clsShutdownNT, FlagsFollowMethodAndForceAndLogOffNeverTouchesTheToken) {
 }
 
 TEST(Registry, ClosesEveryKeyItOpensOnEveryPath) {
-    MemoryRegistryApi api;
     const AnsiCodePage& codePage = TestCodePage();
+    MemoryRegistryApi api(codePage);
     Registry reg(api, codePage);
     const std::int32_t hklm = kHkeyLocalMachine;
     reg.SaveRegWord(hklm, "S\\k", "W", 1);
