@@ -139,8 +139,7 @@ bool Form1::BackupSettings() {
                                    {FormatValue(kBackupFormatWithAbsence)});
     }
     if (result == kErrorSuccess) {
-        result = reg.SaveRegValues(kHkeyLocalMachine, storeKey,
-                                   {NumberValue(Family::NT, kBackupFlagName, 1)});
+        result = WriteBackupFlag(reg, storeKey);
     }
     if (result != kErrorSuccess) {
         NoteWrite(result);

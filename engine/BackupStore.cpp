@@ -118,13 +118,34 @@ std::vector<std::string> PlainNames(Family family) {
 
 }  // namespace
 
+BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey) {
+    std::vector<std::string> unicode{kBackupFlagName};
+    unicode.insert(unicode.end(), std::begin(kLossyBackupFlagNames), std::end(kLossyBackupFlagNames));
+    std::vector<Registry::Value> forms =
+        reg.ReadRegValues(kHkeyLocalMachine, productKey, unicode, Registry::NameForm::Unicode);
+    // The name as the running code page makes it, as earlier versions wrote it.
+    forms.push_back(reg.ReadRegValues(kHkeyLocalMachine, productKey, {kBackupFlagName})[0]);
+    if (std::any_of(forms.begin(), forms.end(),
+                    [](const auto& v) { return v.IsDword() && v.number == 1; })) {
+        return BackupFlag::Set;
+    }
+    // A flag that cannot be read is unknown, not absent.
+    return AnyFailed(forms) ? BackupFlag::Unreadable : BackupFlag::NotSet;
+}
+
+long WriteBackupFlag(Registry& reg, const std::string& productKey) {
+    return reg.SaveRegValues(kHkeyLocalMachine, productKey,
+                             {NumberValue(Family::NT, kBackupFlagName, 1)},
+                             Registry::KeyMode::Create, Registry::NameForm::Unicode);
+}
+
 StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
                         TuningSet& tuning) {
-    const Registry::Value flag = reg.ReadRegValues(kHkeyLocalMachine, productKey,
-                                                   {kBackupFlagName})[0];
-    // A flag that cannot be read is unknown, not absent.
-    if (flag.Failed()) return Unreadable(productKey);
-    if (!(flag.IsDword() && flag.number == 1)) return {};
+    switch (ReadBackupFlag(reg, productKey)) {
+        case BackupFlag::Unreadable: return Unreadable(productKey);
+        case BackupFlag::NotSet: return {};
+        case BackupFlag::Set: break;
+    }
 
     const std::string familyKey =
         productKey + (family == Family::Win9x ? kWin9xStoreKey : kNtStoreKey);

@@ -23,6 +23,15 @@
 //                     as "MTU=1400;TcpWindowSize=-" ("-": the value did not exist)
 // A family key without "BackupFormat" is the plain store of earlier versions:
 // every value present, one MTU and the global window for every interface.
+//
+// The flag's name reaches the registry as Unicode, so it is "备份    " on every
+// ANSI code page. Earlier versions passed it through the code page, which
+// under code page 1252 made it "??    ", and a user may have changed the code
+// page since ("Language for non-Unicode programs"). So a flag is also found
+// under the name the running code page makes of "备份    ", and under that
+// name with either character or both replaced by "?" ("?份    ", "备?    ",
+// "??    "): whatever a code page without those characters made of it. The
+// program writes only the Unicode form and never deletes an older one.
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -37,6 +46,9 @@ namespace vornix {
 
 // "备份" followed by four blanks.
 inline constexpr const char* kBackupFlagName = "备份    ";
+// The names an earlier version's flag may have besides the Unicode form,
+// written through a code page that lacks one or both of its characters.
+inline constexpr const char* kLossyBackupFlagNames[] = {"??    ", "?份    ", "备?    "};
 inline constexpr const char* kInstallPathName = "InstallPath";
 inline constexpr const char* kWin9xStoreKey = "\\Platform_Windows_95_98_ME";
 inline constexpr const char* kNtStoreKey = "\\Platform_Windows_NT_2K_XP";
@@ -83,6 +95,14 @@ struct StoredBackup {
     std::string reason;
     std::vector<KeyChanges> changes;
 };
+
+// The backup flag below `productKey`: set when the flag, in any of the forms
+// above, is a DWORD holding 1; unreadable when no form holds 1 and one of
+// them could not be read.
+enum class BackupFlag { NotSet, Set, Unreadable };
+BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey);
+// Sets the flag, in its Unicode form; the Win32 code of the write.
+long WriteBackupFlag(Registry& reg, const std::string& productKey);
 
 // Reads the flag and the backup of `family` below `productKey`, and works out
 // what a restore writes for the machine as it is now (its interfaces). The

@@ -252,6 +252,91 @@ TEST(TuningRoundTrip, TheStoreIsNeverWrittenOver) {
     EXPECT_EQ(machine, d.MachineState());
 }
 
+// The flag has one form on every ANSI code page, and the forms earlier
+// versions gave it under another code page are still found: the machine's
+// own values come back whatever the user did to "Language for non-Unicode
+// programs" between the optimize and the restore. A name that merely
+// resembles the flag is no flag, and a flag that cannot be read stops a run
+// rather than letting a new backup replace the one it stands for.
+TEST(TuningRoundTrip, TheFlagIsFoundWhateverTheCodePage) {
+    const AnsiCodePage& cp1252 = NamedCodePage(1252);
+    const AnsiCodePage& cp936 = NamedCodePage(936);
+    auto prepared = [](TestMachine& m) {
+        m.StockXP({"{A}"});
+        m.reg->SaveRegWord(HKLM, m.InterfaceKey("{A}"), "MTU", 1400);
+        m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
+        return m.MachineState();
+    };
+    auto unicodeFlag = [](TestMachine& m, const std::string& name) {
+        return m.reg->ReadRegValues(HKLM, kProductKey, {name}, Registry::NameForm::Unicode)[0];
+    };
+    for (const bool englishFirst : {true, false}) {
+        TestMachine m(Windows::XP);
+        const std::string before = prepared(m);
+        m.codePage.Switch(englishFirst ? cp1252 : cp936);
+        m.Optimize(0, 9);
+        EXPECT_EQ(1, unicodeFlag(m, kBackupFlagName).number) << englishFirst;
+        EXPECT_TRUE(unicodeFlag(m, "??    ").Absent()) << englishFirst;
+        m.codePage.Switch(englishFirst ? cp936 : cp1252);
+        m.Optimize(0, 0);  // finds the backup: does not take the tuned values as the originals
+        m.Restore();
+        EXPECT_EQ(text::kStatusRestored, m.controls.lblOptimizeStatus.caption) << englishFirst;
+        EXPECT_EQ(before, m.MachineState()) << englishFirst;
+    }
+
+    // Stores an earlier version left under a flag named through a code page.
+    auto legacyStore = [&](const std::string& flag, const AnsiCodePage& writtenUnder) {
+        auto m = std::make_unique<TestMachine>(Windows::XP);
+        const std::string before = prepared(*m);
+        m->Optimize(0, 9);
+        m->reg->DeleteRegValues(HKLM, kProductKey, {kBackupFlagName});
+        m->codePage.Switch(writtenUnder);
+        m->reg->SaveRegWord(HKLM, kProductKey, flag, 1);
+        m->codePage.Switch(cp936);
+        return std::make_pair(std::move(m), before);
+    };
+    for (const char* flag : {"??    ", "?份    ", "备?    "}) {
+        auto [m, before] = legacyStore(flag, cp936);
+        EXPECT_TRUE(m->FlagSet()) << flag;
+        m->Restore();
+        EXPECT_EQ(before, m->MachineState()) << flag;
+        EXPECT_TRUE(unicodeFlag(*m, kBackupFlagName).Absent()) << "old forms are left as they are";
+    }
+    {
+        // The name as the running code page makes it.
+        auto [m, before] = legacyStore(kBackupFlagName, cp1252);
+        m->codePage.Switch(cp1252);
+        EXPECT_TRUE(m->FlagSet());
+        m->Restore();
+        EXPECT_EQ(before, m->MachineState());
+    }
+    for (const char* lookalike : {"备份   ", "备份     ", "??   ", "x份    ", "备份"}) {
+        auto [m, before] = legacyStore(lookalike, cp936);
+        EXPECT_FALSE(m->FlagSet()) << lookalike;
+        m->Restore();
+        EXPECT_EQ(text::kStatusRestoreFailed, m->controls.lblOptimizeStatus.caption) << lookalike;
+    }
+
+    // The flag is there but cannot be read: no run goes on as if there were
+    // no backup, so none replaces the store with the tuned values.
+    TestMachine u(Windows::XP);
+    const std::string before = prepared(u);
+    u.Optimize(0, 9);
+    const std::string store = u.StoreState();
+    u.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        return c.op == MemoryRegistryApi::Op::Query && c.path == kProductKey &&
+                       c.name.find("    ") != std::string::npos
+                   ? kErrorAccessDenied
+                   : kErrorSuccess;
+    });
+    u.Optimize(0, 0);
+    EXPECT_EQ(text::kStatusBackupFailed, u.controls.lblOptimizeStatus.caption);
+    u.registry.SetFaultHook({});
+    EXPECT_EQ(store, u.StoreState());
+    u.Restore();
+    EXPECT_EQ(before, u.MachineState());
+}
+
 // The apply opens each listed interface key and never creates one: an
 // interface that went away after it was listed is skipped.
 TEST(TuningRoundTrip, AnInterfaceThatVanishesIsNotCreatedAgain) {

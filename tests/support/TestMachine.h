@@ -57,10 +57,11 @@ public:
     std::string MachineState() const { return Dump(false); }
     std::string StoreState() const { return Dump(true); }
 
-    bool FlagSet() { return reg->ReadRegWord(kHkeyLocalMachine, kProductKey, kBackupFlagName) == 1; }
+    bool FlagSet() { return ReadBackupFlag(*reg, kProductKey) == BackupFlag::Set; }
 
-    MemoryRegistryApi registry;
-    const AnsiCodePage& codePage = TestCodePage();
+    // The system's code page, shared by the program and the registry.
+    SwitchableCodePage codePage{TestCodePage()};
+    MemoryRegistryApi registry{codePage};
     SettableVersionSource version;
     RecordingShutdownApi shutdown;
     std::function<void()> pump;
