@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "app/WideText.h"
+#include "system/win32/WideText.h"
 
 namespace vornix {
 
@@ -27,12 +27,8 @@ void Win32Timer::SetEnabled(bool enabled) {
     KillTimer(owner_, id_);
     enabled_ = false;
     if (!enabled) return;
-    if (SetTimer(owner_, id_, interval_, nullptr) == 0) {
-        MessageBoxW(owner_, L"无法启动计时器，请关闭其它程序后重试。", L"VornixInternetOptimizer",
-                    MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    enabled_ = true;
+    // A timer the system refuses stays disabled; the run says so.
+    enabled_ = SetTimer(owner_, id_, interval_, nullptr) != 0;
 }
 
 void Win32OptionButtons::Add(HWND option) {

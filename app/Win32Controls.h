@@ -36,6 +36,7 @@ private:
 };
 
 // A window timer with a fixed id and interval, killed before it is set again.
+// One the system refuses stays disabled.
 class Win32Timer final : public Timer {
 public:
     Win32Timer(UINT_PTR id, UINT interval) : id_(id), interval_(interval) {}

@@ -88,6 +88,10 @@ void Form1::cmdRestore_Click() {
 // progress: Optimize, Restore and the options are disabled, and their
 // handlers ignore what still reaches them.
 void Form1::StartRun(bool optimizeMode) {
+    // The window as it is, for a run the timer cannot carry.
+    const bool restoreEnabled = controls_.cmdRestore.Enabled();
+    const double progress = controls_.pgbOptimize.Value();
+    const bool mode = blnOptimizeMode_;
     runActive_ = true;
     lastFailure_.clear();
     lastWriteError_ = 0;
@@ -97,6 +101,16 @@ void Form1::StartRun(bool optimizeMode) {
     controls_.pgbOptimize.SetValue(0);
     blnOptimizeMode_ = optimizeMode;
     controls_.tmrOptimize.SetEnabled(true);
+    if (controls_.tmrOptimize.Enabled()) return;
+    // No timer, no run: the window is given back as it was, and the user
+    // told to try again.
+    blnOptimizeMode_ = mode;
+    controls_.pgbOptimize.SetValue(progress);
+    runActive_ = false;
+    controls_.cmdOptimize.SetEnabled(true);
+    controls_.optionButtons.SetEnabled(true);
+    controls_.cmdRestore.SetEnabled(restoreEnabled);
+    controls_.messageBoxes.Show(text::kTimerFailedMessage, kMbOk | kMbIconExclamation, kAppTitle);
 }
 
 void Form1::EndRun() {
@@ -193,8 +207,9 @@ void Form1::CloseRun() {
                                     kMbYesNo | kMbIconQuestion,
                                     text::kClosingTitle) == kIdYes &&
         !objShutdown().RebootNT(-1)) {
-        controls_.messageBoxes.Show(text::kRestartFailedMessage, kMbOk | kMbIconExclamation,
-                                    kAppTitle);
+        controls_.messageBoxes.Show(blnOptimizeMode_ ? text::kRestartFailedMessage
+                                                     : text::kRestartFailedAfterRestoreMessage,
+                                    kMbOk | kMbIconExclamation, kAppTitle);
     }
 }
 

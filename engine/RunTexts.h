@@ -65,8 +65,14 @@ inline std::string Naming(const char* reason, const std::string& key,
     return text;
 }
 
-// The restart the user asked for could not be started.
+// The restart the user asked for could not be started: after an optimize
+// run, and after a restore run, which wrote the original values back.
 inline constexpr const char* kRestartFailedMessage =
     "未能重新启动计算机。新的 TCP/IP 参数将在您下次重新启动计算机后生效。";
+inline constexpr const char* kRestartFailedAfterRestoreMessage =
+    "未能重新启动计算机。原来的 TCP/IP 参数将在您下次重新启动计算机后生效。";
+
+// The run timer could not be started: no run began.
+inline constexpr const char* kTimerFailedMessage = "无法启动计时器，请关闭其它程序后重试。";
 
 }  // namespace vornix::text

@@ -145,15 +145,20 @@ TEST(RunDriver, ARestoreRunNeedsABackupAndAnsweredYesAtTheEndRestarts) {
     // is a planned reconfiguration.
     EXPECT_EQ("ExitWindowsEx 18 2147614724", m.shutdown.calls.back());
 
-    // A restart that cannot be started is not passed over in silence.
+    // A restart that cannot be started is not passed over in silence, and
+    // the message says which values wait for the next one.
     for (const bool privilege : {false, true}) {
         m.shutdown.holdsPrivilege = privilege;
         m.shutdown.exitSucceeds = false;
         m.controls.boxes.answers = {kIdYes, kIdYes};
         m.form->cmdRestore_Click();
         m.TickUntilStopped();
-        EXPECT_EQ(text::kRestartFailedMessage, m.controls.boxes.shown.back().prompt) << privilege;
+        EXPECT_EQ(text::kRestartFailedAfterRestoreMessage, m.controls.boxes.shown.back().prompt)
+            << privilege;
         EXPECT_EQ(kMbIconExclamation, m.controls.boxes.shown.back().style);
+        m.controls.boxes.answers = {kIdYes};
+        m.Optimize();
+        EXPECT_EQ(text::kRestartFailedMessage, m.controls.boxes.shown.back().prompt) << privilege;
     }
 }
 
@@ -239,6 +244,40 @@ TEST(RunDriver, TicksDuringTheClosingQuestionOnlyStopTheTimer) {
     EXPECT_EQ(boxes + 1, m.controls.boxes.shown.size());
     EXPECT_FALSE(m.controls.tmrOptimize.enabled);
     EXPECT_EQ(100, m.controls.pgbOptimize.value);
+}
+
+// A run timer the system refuses: no run starts, the window is left as it
+// was, and the user is told to try again.
+TEST(RunDriver, ARunWithoutItsTimerLeavesTheWindowAsItWas) {
+    class RefusedTimer final : public Timer {
+    public:
+        void SetEnabled(bool) override {}
+        bool Enabled() const override { return false; }
+    } refused;
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}"});
+    m.Optimize();
+    const std::string machine = m.MachineState();
+    const Form1Controls real = m.controls.View();
+    Form1 form(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
+                              "Vornix Internet Optimizer"},
+               Form1Controls{real.lblOptimizeStatus, real.pgbOptimize, refused, real.tmrBlink,
+                             real.cmdOptimize, real.cmdRestore, real.optionButtons, real.lblNext1,
+                             real.Label1, real.picInternetSpeed, real.messageBoxes});
+    for (const bool optimize : {true, false}) {
+        form.optInternetMethod_Click(0);
+        m.controls.boxes.answers = {kIdYes};
+        optimize ? form.cmdOptimize_Click() : form.cmdRestore_Click();
+        EXPECT_EQ(text::kTimerFailedMessage, m.controls.boxes.shown.back().prompt) << optimize;
+        EXPECT_FALSE(form.RunActive());
+        EXPECT_TRUE(m.controls.cmdOptimize.enabled);
+        EXPECT_TRUE(m.controls.cmdRestore.enabled);
+        EXPECT_TRUE(m.controls.optionButtons.enabled);
+        EXPECT_EQ(100, m.controls.pgbOptimize.value);
+        form.optInternetMethod_Click(2);
+        EXPECT_EQ(3, form.intInternetMethod()) << "the options take clicks again";
+    }
+    EXPECT_EQ(machine, m.MachineState());
 }
 
 TEST(RunDriver, RunsThatCouldNotWriteSaySoAndOfferNoRestart) {
