@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/UniqueHandle.h"
+
 namespace vornix {
 
 struct Luid {
@@ -50,5 +52,8 @@ public:
     virtual bool CloseHandle(std::uintptr_t handle) = 0;
     virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
 };
+
+// A handle the api opened (the process token), closed through it.
+using UniqueShutdownHandle = UniqueApiHandle<ShutdownApi, std::uintptr_t, &ShutdownApi::CloseHandle>;
 
 }  // namespace vornix

@@ -35,9 +35,12 @@ void clsShutdownNT::LogOffNT(std::int16_t Force) {
 bool clsShutdownNT::EnableShutdownPrivilege() {
     // A step that fails leaves the next ones to run with a zero handle or
     // identifier; the caller is told whether the privilege is now enabled.
-    std::uintptr_t token = 0;
+    std::uintptr_t handle = 0;
     const bool opened = api_.OpenProcessToken(api_.GetCurrentProcess(),
-                                              kTokenAdjustPrivileges | kTokenQuery, &token);
+                                              kTokenAdjustPrivileges | kTokenQuery, &handle);
+    // The token is ours: closed on the way out, so no handle outlives the call.
+    UniqueShutdownHandle token;
+    if (handle != 0) token.reset({&api_, handle});
     TokenPrivileges request;
     const bool found =
         api_.LookupPrivilegeValueA("", "SeShutdownPrivilege", &request.PrivilegeLuid);
@@ -46,9 +49,7 @@ bool clsShutdownNT::EnableShutdownPrivilege() {
     TokenPrivileges previous;
     std::uint32_t returnLength = 0;
     const long adjusted = api_.AdjustTokenPrivileges(
-        token, false, request, 4 + 12 * request.PrivilegeCount, &previous, &returnLength);
-    // The token is ours: close it so no handle outlives the call.
-    if (token != 0) api_.CloseHandle(token);
+        handle, false, request, 4 + 12 * request.PrivilegeCount, &previous, &returnLength);
     return opened && found && adjusted == 0;
 }
 

@@ -1,18 +1,11 @@
 #include "system/win32/Win32InstanceMutex.h"
 
-#include "system/win32/WindowsHeaders.h"
-
 namespace vornix {
 
-Win32InstanceMutex::Win32InstanceMutex() {
-    handle_ = ::CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+Win32InstanceMutex::Win32InstanceMutex()
+    : mutex_(::CreateMutexW(nullptr, FALSE, kInstanceMutexName)) {
     const DWORD error = ::GetLastError();
-    anotherIsRunning_ = handle_ != nullptr ? error == ERROR_ALREADY_EXISTS
-                                           : error == ERROR_ACCESS_DENIED;
-}
-
-Win32InstanceMutex::~Win32InstanceMutex() {
-    if (handle_ != nullptr) ::CloseHandle(handle_);
+    anotherIsRunning_ = mutex_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
 }
 
 }  // namespace vornix

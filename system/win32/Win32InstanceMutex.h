@@ -4,7 +4,7 @@
 // cannot have two copies working on the one HKEY_LOCAL_MACHINE. A mutex that
 // exists but cannot be opened (another user's, ERROR_ACCESS_DENIED) counts
 // as another instance too. The mutex is held for the life of the object.
-#include <cstdint>
+#include "system/win32/UniqueHandles.h"
 
 namespace vornix {
 
@@ -13,14 +13,11 @@ inline constexpr const wchar_t* kInstanceMutexName = L"Global\\VornixInternetOpt
 class Win32InstanceMutex {
 public:
     Win32InstanceMutex();
-    Win32InstanceMutex(const Win32InstanceMutex&) = delete;
-    Win32InstanceMutex& operator=(const Win32InstanceMutex&) = delete;
-    ~Win32InstanceMutex();
 
     bool AnotherIsRunning() const { return anotherIsRunning_; }
 
 private:
-    void* handle_ = nullptr;
+    UniqueKernelHandle mutex_;
     bool anotherIsRunning_ = false;
 };
 

@@ -1,9 +1,8 @@
 #include "system/win32/Win32RegistryApi.h"
 
 #include "system/win32/WindowsHeaders.h"
+#include "system/win32/UniqueHandles.h"
 #include "system/win32/WideText.h"
-
-#include <utility>
 
 namespace vornix {
 
@@ -22,34 +21,6 @@ RegKeyHandle FromHkey(HKEY key) {
 bool HasEmbeddedNul(const std::string& text) {
     return text.find('\0') != std::string::npos;
 }
-
-// An open key closed when its owner goes away.
-class OwnedKey {
-public:
-    OwnedKey() = default;
-    explicit OwnedKey(HKEY key) : key_(key) {}
-    OwnedKey(OwnedKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    OwnedKey& operator=(OwnedKey&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            key_ = std::exchange(other.key_, nullptr);
-        }
-        return *this;
-    }
-    OwnedKey(const OwnedKey&) = delete;
-    OwnedKey& operator=(const OwnedKey&) = delete;
-    ~OwnedKey() { Reset(); }
-
-    HKEY get() const { return key_; }
-    HKEY Release() { return std::exchange(key_, nullptr); }
-
-private:
-    void Reset() {
-        if (key_ != nullptr) ::RegCloseKey(key_);
-        key_ = nullptr;
-    }
-    HKEY key_ = nullptr;
-};
 
 // Position of the next key separator at or after `start`, or npos. The trail
 // byte of a double-byte character can be 0x5C as well (in code page 936, for
@@ -121,7 +92,7 @@ LONG CreateOne(HKEY parent, const char* path, REGSAM view, HKEY* out) {
 // Opens (or, with `create`, creates) every key on `path` below `root` in turn.
 LONG Walk(HKEY root, const std::string& path, bool create, HKEY* out) {
     const REGSAM view = ViewOf(root, path);
-    OwnedKey current;
+    UniqueHkey current;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = FindSeparator(path, start);
@@ -132,11 +103,11 @@ LONG Walk(HKEY root, const std::string& path, bool create, HKEY* out) {
         const LONG result = create ? CreateOne(parent, part.c_str(), view, &next)
                                    : OpenOne(parent, part.c_str(), view, &next);
         if (result != ERROR_SUCCESS) return result;
-        current = OwnedKey(next);
+        current.reset(next);
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    *out = current.Release();
+    *out = current.release();
     return ERROR_SUCCESS;
 }
 
@@ -258,7 +229,7 @@ long Win32RegistryApi::DeleteKey(RegKeyHandle root, const std::string& path) {
         HKEY parent = nullptr;
         const LONG opened = Walk(ToHkey(root), path.substr(0, split), false, &parent);
         if (opened != ERROR_SUCCESS) return opened;
-        const OwnedKey owner(parent);
+        const UniqueHkey owner(parent);
         return ::RegDeleteKeyA(owner.get(), path.c_str() + split + 1);
     }
     return ::RegDeleteKeyA(ToHkey(root), path.c_str());

@@ -4,6 +4,7 @@
 
 #include "support/RecordingShutdownApi.h"
 #include "support/MemoryRegistryApi.h"
+#include "system/OpenKey.h"
 #include "system/Registry.h"
 #include "system/clsOS.h"
 #include "system/clsShutdownNT.h"
@@ -118,6 +119,19 @@ TEST(Registry, ClosesEveryKeyItOpensOnEveryPath) {
     reg.SaveRegWord(hklm, "S\\k", "W", 2);
     api.SetFaultHook({});
     EXPECT_EQ(0, reg.ReadRegWord(hklm, "S\\k", "W"));
+    EXPECT_EQ(0u, api.OpenHandles());
+
+    // An owner keeps its key until another one has opened in its place.
+    {
+        OpenKey key(api);
+        ASSERT_TRUE(key.Open(hklm, "S\\k"));
+        const RegKeyHandle first = key.get();
+        EXPECT_FALSE(key.Open(hklm, "S\\none"));
+        EXPECT_EQ(first, key.get());
+        EXPECT_TRUE(key.Open(hklm, "S\\k2"));
+        EXPECT_NE(first, key.get());
+        EXPECT_EQ(1u, api.OpenHandles());
+    }
     EXPECT_EQ(0u, api.OpenHandles());
 }
 
