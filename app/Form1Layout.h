@@ -31,6 +31,16 @@ enum class ControlRole {
     Logo,         // Image1
 };
 
+// How a control starts and which of its colours are maroon. A row gives
+// only what differs: most controls start shown and enabled, in the system's
+// colours.
+struct ControlFlags {
+    bool visible = true;
+    bool enabled = true;
+    bool maroonText = false;
+    bool maroonBack = false;  // the whole control, as the blinking border
+};
+
 struct ControlSpec {
     const char* name;       // control name, e.g. "cmdOptimize"
     int index;              // index in its control array, -1 for a single control
@@ -41,10 +51,7 @@ struct ControlSpec {
     const char* caption;    // nullptr for speed options: the profile table has their captions
     int left, top, width, height;  // twips, relative to the container
     ControlFont font;
-    bool maroonText;
-    bool maroonBack;
-    bool visible;
-    bool enabled;
+    ControlFlags flags;
 };
 
 inline constexpr int kClientWidthTwips = 9495;

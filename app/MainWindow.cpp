@@ -216,7 +216,7 @@ void MainWindow::CreateControl(std::size_t row) {
     }
     HFONT font = entry.font == ControlFont::SongTi9Bold ? boldFont_ : font_;
     const wchar_t* cls = L"STATIC";
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (entry.visible ? WS_VISIBLE : 0);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (entry.flags.visible ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
     switch (entry.kind) {
         case ControlKind::CommandButton:
@@ -265,7 +265,7 @@ void MainWindow::CreateControl(std::size_t row) {
         instance_, nullptr);
     controls_[row] = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (!entry.enabled) EnableWindow(control, FALSE);
+    if (!entry.flags.enabled) EnableWindow(control, FALSE);
 
     // Hand the control to the object the window's logic drives it through.
     switch (entry.role) {
@@ -284,16 +284,16 @@ void MainWindow::CreateControl(std::size_t row) {
             if (entry.index == 0) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
             break;
         case ControlRole::SpeedPanel:
-            panels_[static_cast<std::size_t>(entry.index)].Attach(control, entry.visible);
+            panels_[static_cast<std::size_t>(entry.index)].Attach(control, entry.flags.visible);
             break;
         case ControlRole::Arrow:
-            lblNext1_.Attach(control, entry.visible);
+            lblNext1_.Attach(control, entry.flags.visible);
             break;
         case ControlRole::Border:
-            label1_.Attach(control, entry.visible);
+            label1_.Attach(control, entry.flags.visible);
             break;
         case ControlRole::Status:
-            lblOptimizeStatus_.Attach(control, entry.visible);
+            lblOptimizeStatus_.Attach(control, entry.flags.visible);
             break;
         case ControlRole::Progress:
             pgbOptimize_.Attach(control);
@@ -444,8 +444,8 @@ HBRUSH MainWindow::OnControlColor(HDC dc, HWND control) {
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     if (row >= 0 && static_cast<std::size_t>(row) < layout.size()) {
         const ControlSpec& entry = layout[static_cast<std::size_t>(row)];
-        if (entry.maroonBack) return maroonBrush_;
-        if (entry.maroonText) SetTextColor(dc, kMaroon);
+        if (entry.flags.maroonBack) return maroonBrush_;
+        if (entry.flags.maroonText) SetTextColor(dc, kMaroon);
     }
     return GetSysColorBrush(COLOR_BTNFACE);
 }

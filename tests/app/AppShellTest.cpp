@@ -202,10 +202,10 @@ TEST(Form1Layout, MatchesTheFormsArrangement) {
     EXPECT_EQ(frame.top - 120, border.top);
     EXPECT_EQ(frame.width + 240, border.width);
     EXPECT_EQ(frame.height + 240, border.height);
-    EXPECT_TRUE(border.maroonBack);
-    EXPECT_FALSE(border.visible);
-    EXPECT_FALSE(single["cmdRestore"]->enabled);
-    EXPECT_FALSE(single["lblNext1"]->visible);
+    EXPECT_TRUE(border.flags.maroonBack);
+    EXPECT_FALSE(border.flags.visible);
+    EXPECT_FALSE(single["cmdRestore"]->flags.enabled);
+    EXPECT_FALSE(single["lblNext1"]->flags.visible);
     // Focus order: Optimize, the methods, the speed panels, About, Restore.
     EXPECT_STREQ("cmdOptimize", layout[0].name);
     EXPECT_LT(ControlId("optInternetSpeed6", 2), ControlId("cmdAbout"));
