@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/RunTexts.h"
+
 namespace vornix {
 namespace {
 
@@ -13,12 +15,12 @@ using F = ControlFont;
 // left, top, width, height (twips), font, flags ({} for shown, enabled, system colours)
 constexpr ControlSpec kLayout[] = {
     {"cmdOptimize", -1, K::CommandButton, R::Optimize, R::Window, -1, "优化", 7680, 2160, 1695, 855, F::SongTi9, {}},
-    {"optInternetMethod", 0, K::OptionButton, R::Method, R::Window, -1, "DSL电缆调制解调器或电力线", 240, 1920, 3495, 255, F::Default, {}},
-    {"optInternetMethod", 1, K::OptionButton, R::Method, R::Window, -1, "光纤", 240, 2160, 3495, 255, F::Default, {}},
-    {"optInternetMethod", 2, K::OptionButton, R::Method, R::Window, -1, "移动电话网络", 240, 2400, 3495, 255, F::Default, {}},
-    {"optInternetMethod", 3, K::OptionButton, R::Method, R::Window, -1, "卫星", 240, 2640, 3495, 255, F::Default, {}},
-    {"optInternetMethod", 4, K::OptionButton, R::Method, R::Window, -1, "拨号或ISDN连接", 240, 2880, 3495, 255, F::Default, {}},
-    {"optInternetMethod", 5, K::OptionButton, R::Method, R::Window, -1, "办公室，家庭，校园，或其它网络", 240, 3120, 3495, 255, F::Default, {}},
+    {"optInternetMethod", 0, K::OptionButton, R::Method, R::Window, -1, nullptr, 240, 1920, 3495, 255, F::Default, {}},
+    {"optInternetMethod", 1, K::OptionButton, R::Method, R::Window, -1, nullptr, 240, 2160, 3495, 255, F::Default, {}},
+    {"optInternetMethod", 2, K::OptionButton, R::Method, R::Window, -1, nullptr, 240, 2400, 3495, 255, F::Default, {}},
+    {"optInternetMethod", 3, K::OptionButton, R::Method, R::Window, -1, nullptr, 240, 2640, 3495, 255, F::Default, {}},
+    {"optInternetMethod", 4, K::OptionButton, R::Method, R::Window, -1, nullptr, 240, 2880, 3495, 255, F::Default, {}},
+    {"optInternetMethod", 5, K::OptionButton, R::Method, R::Window, -1, nullptr, 240, 3120, 3495, 255, F::Default, {}},
     {"picInternetSpeed", 0, K::PictureBox, R::SpeedPanel, R::Window, -1, nullptr, 4200, 1800, 3255, 1575, F::Default, {.visible = false}},
     {"optInternetSpeed1", 0, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 120, 120, 2775, 255, F::Default, {}},
     {"optInternetSpeed1", 1, K::OptionButton, R::Speed, R::SpeedPanel, 0, nullptr, 120, 360, 2775, 255, F::Default, {}},
@@ -60,7 +62,7 @@ constexpr ControlSpec kLayout[] = {
     {"cmdAbout", -1, K::CommandButton, R::About, R::Window, -1, "?", 7560, 3600, 375, 375, F::SongTi9Bold, {}},
     {"cmdRestore", -1, K::CommandButton, R::Restore, R::Window, -1, "还原系统设置", 8040, 3480, 1335, 615, F::Default, {.enabled = false}},
     {"lblNext1", -1, K::Label, R::Arrow, R::MethodFrame, -1, "=>", 3000, 720, 735, 615, F::SongTi9Bold, {.visible = false, .maroonText = true}},
-    {"Label2", -1, K::Label, R::Prompt, R::SpeedFrame, -1, "首先，请指定您的网络连接方式", 120, 720, 3255, 735, F::SongTi9, {.maroonText = true}},
+    {"Label2", -1, K::Label, R::Prompt, R::SpeedFrame, -1, text::kChooseMethodPrompt, 120, 720, 3255, 735, F::SongTi9, {.maroonText = true}},
     {"lblOptimizeStatus", -1, K::Label, R::Status, R::Window, -1, "", 120, 3600, 7335, 255, F::Default, {}},
     {"pgbOptimize", -1, K::ProgressBar, R::Progress, R::Window, -1, nullptr, 120, 3840, 7335, 255, F::Default, {}},
     {"Image1", -1, K::Image, R::Logo, R::Window, -1, nullptr, 240, 360, 615, 615, F::Default, {}},

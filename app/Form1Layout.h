@@ -48,7 +48,7 @@ struct ControlSpec {
     ControlRole role;
     ControlRole container;  // Window, SpeedPanel, MethodFrame or SpeedFrame
     int containerIndex;     // the container's index, -1 for a single one
-    const char* caption;    // nullptr for speed options: the profile table has their captions
+    const char* caption;    // nullptr for options: the profile table has their captions
     int left, top, width, height;  // twips, relative to the container
     ControlFont font;
     ControlFlags flags;

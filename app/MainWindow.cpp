@@ -209,10 +209,12 @@ void MainWindow::CreateControl(std::size_t row) {
     std::wstring caption;
     if (entry.caption) {
         caption = Widen(entry.caption);
-    } else if (entry.role == ControlRole::Speed) {
-        caption = Widen(ConnectionMethods()[static_cast<std::size_t>(entry.containerIndex)]
-                            .speeds[static_cast<std::size_t>(entry.index)]
-                            .caption);
+    } else if (entry.role == ControlRole::Method || entry.role == ControlRole::Speed) {
+        const auto& method = ConnectionMethods()[static_cast<std::size_t>(
+            entry.role == ControlRole::Method ? entry.index : entry.containerIndex)];
+        caption = Widen(entry.role == ControlRole::Method
+                            ? method.caption
+                            : method.speeds[static_cast<std::size_t>(entry.index)].caption);
     }
     HFONT font = entry.font == ControlFont::SongTi9Bold ? boldFont_ : font_;
     const wchar_t* cls = L"STATIC";

@@ -105,6 +105,9 @@ TEST_F(GuiStart, FirstStartRecordsInstallPathAndLeavesRestoreDisabled) {
     App app(L"first-start", L"winxp");
     ASSERT_TRUE(app.Start());
     EXPECT_EQ(L"Vornix Internet Optimizer - 提升您的网速，远远超过以前！", app.Text(app.main()));
+    // Captions the window takes from the profile table and the run's texts.
+    EXPECT_EQ(L"移动电话网络", app.Text(app.Control("optInternetMethod", 2)));
+    EXPECT_EQ(L"首先，请指定您的网络连接方式", app.Text(app.Control("Label2")));
     EXPECT_EQ(app.exe(), reg::String(HKLM, kProductKey, L"InstallPath"));
     EXPECT_FALSE(reg::Exists(HKLM, kProductKey, kBackupFlag));
     EXPECT_FALSE(IsWindowEnabled(app.Control("cmdRestore")));
