@@ -11,7 +11,7 @@
 // KnownDLLs too.
 #include <cstddef>
 
-#include "system/win32/WindowsHeaders.h"
+#include "system/win32/UniqueHandles.h"
 
 namespace vornix {
 
@@ -27,12 +27,7 @@ public:
         for (; *name && at + 1 < MAX_PATH; ++name) path[at++] = *name;
         if (*name) return;  // the path would not fit
         path[at] = L'\0';
-        module_ = LoadLibraryW(path);
-    }
-    DynamicLibrary(const DynamicLibrary&) = delete;
-    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
-    ~DynamicLibrary() {
-        if (module_) FreeLibrary(module_);
+        module_.reset(LoadLibraryW(path));
     }
 
     // The function `name` as type F, or nullptr when the library or the
@@ -40,11 +35,11 @@ public:
     template <class F>
     F* Get(const char* name) const {
         if (!module_) return nullptr;
-        return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)));
     }
 
 private:
-    HMODULE module_ = nullptr;
+    UniqueModule module_;
 };
 
 }  // namespace vornix

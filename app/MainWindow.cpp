@@ -108,10 +108,7 @@ HFONT SongTi(bool bold, int dpi) {
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
 
 MainWindow::~MainWindow() {
-    if (hwnd_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
-    if (boldFont_) DeleteObject(boldFont_);
-    if (maroonBrush_) DeleteObject(maroonBrush_);
+    if (hwnd_) DestroyWindow(hwnd_);  // before the fonts and brush its controls use
 }
 
 bool MainWindow::Create(SystemServices services, ProductInfo product) {
@@ -133,15 +130,14 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
     // Twips become pixels at the screen's DPI, as the program declares
     // itself DPI-aware in its manifest: the window, its controls, fonts and
     // pictures keep their proportions on a screen of 120 or 144 DPI.
-    if (HDC screen = GetDC(nullptr)) {
-        dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-        dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
+    if (const UniqueScreenDc screen(GetDC(nullptr)); screen) {
+        dpiX_ = GetDeviceCaps(screen.get(), LOGPIXELSX);
+        dpiY_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
     if (dpiX_ <= 0 || dpiY_ <= 0) dpiX_ = dpiY_ = 96;
-    font_ = SongTi(false, dpiY_);
-    boldFont_ = SongTi(true, dpiY_);
-    maroonBrush_ = CreateSolidBrush(kMaroon);
+    font_.reset(SongTi(false, dpiY_));
+    boldFont_.reset(SongTi(true, dpiY_));
+    maroonBrush_.reset(CreateSolidBrush(kMaroon));
 
     RECT frame{0, 0, PxX(kClientWidthTwips), PxY(kClientHeightTwips)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
@@ -216,7 +212,7 @@ void MainWindow::CreateControl(std::size_t row) {
                             ? method.caption
                             : method.speeds[static_cast<std::size_t>(entry.index)].caption);
     }
-    HFONT font = entry.font == ControlFont::SongTi9Bold ? boldFont_ : font_;
+    HFONT font = (entry.font == ControlFont::SongTi9Bold ? boldFont_ : font_).get();
     const wchar_t* cls = L"STATIC";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (entry.flags.visible ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
@@ -231,12 +227,11 @@ void MainWindow::CreateControl(std::size_t row) {
             if (entry.index == 0) style |= WS_GROUP;
             // An option is as wide as its caption and its button need (24
             // pixels at 96 DPI), up to its width.
-            HDC dc = GetDC(hwnd_);
-            HGDIOBJ old = SelectObject(dc, font);
+            const UniqueScreenDc dc(GetDC(nullptr));
+            HGDIOBJ old = SelectObject(dc.get(), font);
             SIZE size{};
-            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-            SelectObject(dc, old);
-            ReleaseDC(hwnd_, dc);
+            GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
+            SelectObject(dc.get(), old);
             const int needed = static_cast<int>(size.cx) + MulDiv(24, dpiX_, 96);
             width = std::min(width, PixelsToTwips(needed, dpiX_));
             break;
@@ -446,7 +441,7 @@ HBRUSH MainWindow::OnControlColor(HDC dc, HWND control) {
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     if (row >= 0 && static_cast<std::size_t>(row) < layout.size()) {
         const ControlSpec& entry = layout[static_cast<std::size_t>(row)];
-        if (entry.flags.maroonBack) return maroonBrush_;
+        if (entry.flags.maroonBack) return maroonBrush_.get();
         if (entry.flags.maroonText) SetTextColor(dc, kMaroon);
     }
     return GetSysColorBrush(COLOR_BTNFACE);

@@ -15,8 +15,13 @@
 #include "app/ProductInfo.h"
 #include "app/Win32Controls.h"
 #include "engine/Form1.h"
+#include "system/win32/UniqueHandles.h"
 
 namespace vornix {
+
+// The screen's device context, released with its owner.
+inline void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+using UniqueScreenDc = UniqueAny<HDC, &ReleaseScreenDc>;
 
 class MainWindow {
 public:
@@ -62,9 +67,9 @@ private:
     HWND hwnd_ = nullptr;
     int dpiX_ = 96;
     int dpiY_ = 96;
-    HFONT font_ = nullptr;
-    HFONT boldFont_ = nullptr;
-    HBRUSH maroonBrush_ = nullptr;
+    UniqueFont font_;
+    UniqueFont boldFont_;
+    UniqueBrush maroonBrush_;
     Picture banner_;
     Picture logo_;
     std::vector<HWND> controls_;  // by layout row

@@ -9,26 +9,23 @@
 #include <olectl.h>  // IPicture and OleLoadPicture, which the lean header leaves out
 
 #include "app/DynamicLibrary.h"
+#include "system/win32/UniqueHandles.h"
 
 namespace vornix {
 
 class Picture {
 public:
-    Picture() = default;
-    Picture(const Picture&) = delete;
-    Picture& operator=(const Picture&) = delete;
-    ~Picture();
-
     // Loads RCDATA resource `id`; false when it is missing or not a picture.
     bool Load(HINSTANCE instance, int id);
     // Draws the whole picture into the rectangle, scaled to fit it.
     void Draw(HDC dc, int x, int y, int width, int height) const;
-    bool loaded() const { return picture_ != nullptr; }
+    bool loaded() const { return static_cast<bool>(picture_); }
 
 private:
-    // The picture's code lives in oleaut32: kept loaded while it exists.
+    // The picture's code lives in oleaut32: kept loaded while it exists
+    // (members go in reverse order, the picture first).
     std::unique_ptr<DynamicLibrary> oleaut32_;
-    IPicture* picture_ = nullptr;
+    UniqueInterface<IPicture> picture_;
 };
 
 }  // namespace vornix

@@ -1,31 +1,10 @@
 #include "app/Win32ManifestFiles.h"
 
-#include "system/win32/WindowsHeaders.h"
-
+#include "system/win32/UniqueHandles.h"
 #include "system/win32/WideText.h"
 
 namespace vornix {
 namespace {
-
-// Owns a file handle and closes it on every path.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() { Close(); }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-    bool Close() {
-        if (h_ == INVALID_HANDLE_VALUE) return true;
-        const bool closed = CloseHandle(h_) != FALSE;
-        h_ = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE h_;
-};
 
 void RemoveFile(const std::wstring& path) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -45,15 +24,16 @@ bool Win32ManifestFiles::WriteComplete(const std::string& path, const std::strin
     const std::wstring temporary = target + L".tmp";
     RemoveFile(temporary);  // the remains of an earlier attempt
     {
-        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) return false;
+        UniqueKernelHandle file = UniqueFile(CreateFileW(
+            temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
         DWORD written = 0;
         const bool complete =
             WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                       nullptr) &&
             written == bytes.size() && FlushFileBuffers(file.get());
-        if (!file.Close() || !complete) {
+        // A file whose close fails may not hold what was written.
+        if (!::CloseHandle(file.release()) || !complete) {
             RemoveFile(temporary);
             return false;
         }
