@@ -306,7 +306,7 @@ App::~App() {
 }
 
 bool App::Start(DWORD pollMs) {
-    process_.Reset(StartAnother(&pid_));
+    process_.reset(StartAnother(&pid_));
     if (!process_.get()) return false;
     WaitUntil(
         [&] {
@@ -364,8 +364,8 @@ std::wstring App::LoadedModule(const std::wstring& name) const {
         for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
         return text;
     };
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid_));
-    if (snapshot.get() == INVALID_HANDLE_VALUE) return {};
+    const Handle snapshot = UniqueFile(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid_));
+    if (!snapshot) return {};
     MODULEENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Module32FirstW(snapshot.get(), &entry); more;
@@ -419,11 +419,11 @@ std::wstring OtherPrograms(DWORD mine1, DWORD mine2) {
     static const wchar_t* const kWine[] = {L"services.exe", L"winedevice.exe", L"plugplay.exe",
                                            L"svchost.exe",  L"rpcss.exe",      L"explorer.exe",
                                            L"conhost.exe",  L"winemenubuilder.exe", L"start.exe"};
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    const Handle snapshot = UniqueFile(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     std::wstring others;
-    if (snapshot.get() == INVALID_HANDLE_VALUE) return L"(no process list)";
+    if (!snapshot) return L"(no process list)";
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ProcessID == mine1 || entry.th32ProcessID == mine2) continue;

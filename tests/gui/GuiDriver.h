@@ -9,6 +9,7 @@
 
 #include "system/win32/WindowsHeaders.h"
 
+#include "system/win32/UniqueHandles.h"
 #include "system/win32/WideText.h"
 
 namespace vornix::gui {
@@ -29,22 +30,8 @@ bool WaitUntil(Done done, DWORD timeoutMs, DWORD pollMs = 20) {
     }
 }
 
-// Owns a kernel handle.
-class Handle {
-public:
-    explicit Handle(HANDLE h = nullptr) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() { Reset(); }
-    void Reset(HANDLE h = nullptr) {
-        if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-        h_ = h;
-    }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
+// Owns a kernel handle (one whose "none" is INVALID_HANDLE_VALUE through UniqueFile).
+using Handle = UniqueKernelHandle;
 
 // The real registry, by paths below a root key, as the program under test
 // sees it: its product key is in the 32-bit view of HKLM\SOFTWARE (the
