@@ -5,6 +5,8 @@
 // which is also the keyboard focus order of the controls that take focus.
 #include <span>
 
+#include "resources/VersionInfo.h"
+
 namespace vornix {
 
 enum class ControlKind { CommandButton, OptionButton, Frame, Label, PictureBox, ProgressBar, Image };
@@ -80,7 +82,7 @@ constexpr int PointsToPixels(int points, int dpi) { return (points * dpi + 36) /
 
 inline constexpr unsigned kMaroon = 0x000080;  // RGB(128, 0, 0) as a COLORREF
 
-inline constexpr const char* kForm1Caption = "Vornix Internet Optimizer - 提升您的网速，远远超过以前！";
+inline constexpr const char* kForm1Caption = VORNIX_PRODUCT_NAME " - 提升您的网速，远远超过以前！";
 
 std::span<const ControlSpec> Form1Layout();
 

@@ -16,6 +16,7 @@
 #include "system/win32/Win32RegistryApi.h"
 #include "system/win32/Win32ShutdownApi.h"
 #include "system/win32/Win32VersionSource.h"
+#include "system/win32/WideText.h"
 
 namespace {
 
@@ -66,8 +67,7 @@ int Run(HINSTANCE instance, int showCommand) {
     if (!window.Create(SystemServices{registry, codePage, version, shutdown, {},
                                       product.productName},
                        product)) {
-        MessageBoxW(nullptr, L"无法创建程序窗口。", L"VornixInternetOptimizer",
-                    MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, L"无法创建程序窗口。", Widen(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
         return 1;
     }
     // Load: the install record and the backup check, before the window shows.

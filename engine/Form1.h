@@ -13,6 +13,7 @@
 #include "engine/RegistryNumbers.h"
 #include "engine/SystemServices.h"
 #include "profiles/TuningSet.h"
+#include "resources/VersionInfo.h"
 #include "system/Registry.h"
 #include "system/clsOS.h"
 #include "system/clsShutdownNT.h"
@@ -20,7 +21,7 @@
 namespace vornix {
 
 // The title message boxes carry when they have none of their own.
-inline constexpr const char* kAppTitle = "VornixInternetOptimizer";
+inline constexpr const char* kAppTitle = VORNIX_INTERNAL_NAME;
 
 class Form1 {
 public:

@@ -5,9 +5,9 @@
 #define VORNIX_VERSION_INFO_H
 
 #define VORNIX_PRODUCT_NAME "Vornix Internet Optimizer"
+/* Also the title of the program's message boxes (kAppTitle). */
 #define VORNIX_INTERNAL_NAME "VornixInternetOptimizer"
 #define VORNIX_COMPANY_NAME "Vornix"
-#define VORNIX_FILE_DESCRIPTION "Vornix Internet Optimizer"
 #define VORNIX_LEGAL_COPYRIGHT "Copyright (C) 2026 Vornix"
 
 /* File and product version 1.00.0002: major 1, minor 0, revision 2. */
