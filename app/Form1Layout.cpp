@@ -85,4 +85,12 @@ int ControlId(const char* name, int index) {
     return 0;
 }
 
+std::size_t LayoutRow(ControlRole role, int index) {
+    const auto layout = Form1Layout();
+    for (std::size_t row = 0; row < layout.size(); ++row) {
+        if (layout[row].role == role && layout[row].index == index) return row;
+    }
+    return 0;
+}
+
 }  // namespace vornix

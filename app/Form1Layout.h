@@ -3,6 +3,7 @@
 // twips, font, colours and initial state, one row per control, the way a
 // form file lists them. Rows run from the front of the window to the back,
 // which is also the keyboard focus order of the controls that take focus.
+#include <cstddef>
 #include <span>
 
 #include "resources/VersionInfo.h"
@@ -91,5 +92,8 @@ inline constexpr int kFirstControlId = 1000;
 // The id of the control `name`(`index`), 0 when there is none: for test
 // drivers, which find controls by name.
 int ControlId(const char* name, int index = -1);
+// The row of the control with `role` and `index`. Every container a row
+// names has its row (the layout's unit test checks it).
+std::size_t LayoutRow(ControlRole role, int index);
 
 }  // namespace vornix

@@ -1,109 +1,15 @@
+// The main window itself: its creation and showing, and the routing of its
+// messages to the window's logic.
 #include "app/MainWindow.h"
 
-#include <commctrl.h>
-
-#include <algorithm>
 #include <utility>
 
-#include "app/AboutText.h"
-#include "app/DynamicLibrary.h"
-#include "app/Form1Layout.h"
+#include "app/WindowClasses.h"
 #include "system/win32/WideText.h"
-#include "profiles/ConnectionProfiles.h"
-#include "resources/VersionInfo.h"
 
 namespace vornix {
-namespace {
 
-constexpr wchar_t kMainClass[] = L"VornixInternetOptimizerForm1";
-constexpr wchar_t kFrameClass[] = L"VornixFrame";
-constexpr wchar_t kPanelClass[] = L"VornixPanel";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-
-// A frame: an opaque panel with an etched border and its caption on the top
-// edge. Opaque, so the blinking border behind the method frame shows only
-// around it.
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_SETFONT:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
-            return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-            HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-            TEXTMETRICW tm{};
-            GetTextMetricsW(dc, &tm);
-            // The caption starts 8 pixels in at 96 DPI, as far in at any other.
-            const int indent = MulDiv(8, GetDeviceCaps(dc, LOGPIXELSX), 96);
-            RECT border = rc;
-            border.top = tm.tmHeight / 2;
-            DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
-            wchar_t text[128] = {};
-            const int length = GetWindowTextW(hwnd, text, 128);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-            SetBkMode(dc, OPAQUE);
-            TextOutW(dc, indent, 0, text, length);
-            if (old) SelectObject(dc, old);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        default:
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-}
-
-// A speed panel: holds one group of option buttons and hands their
-// notifications to the main window.
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            return SendMessageW(GetParent(hwnd), message, wParam, lParam);
-        default:
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-}
-
-bool RegisterClasses(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-
-    wc.lpfnWndProc = FrameProc;
-    wc.lpszClassName = kFrameClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    wc.lpfnWndProc = PanelProc;
-    wc.lpszClassName = kPanelClass;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    return true;
-}
-
-// The layout row of the control with `role` and `index`. Every container a
-// row names has its row (the layout's unit test checks it).
-std::size_t RowOf(ControlRole role, int index) {
-    const auto layout = Form1Layout();
-    for (std::size_t row = 0; row < layout.size(); ++row) {
-        if (layout[row].role == role && layout[row].index == index) return row;
-    }
-    return 0;
-}
-
-HFONT SongTi(bool bold, int dpi) {
-    // 宋体 9 points at the screen's DPI, GB2312 character set.
-    return CreateFontW(-PointsToPixels(kFontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                       GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, L"宋体");
-}
-
-}  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
 
@@ -113,19 +19,7 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create(SystemServices services, ProductInfo product) {
     product_ = std::move(product);
-    if (!RegisterClasses(instance_)) return false;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.hInstance = instance_;
-    wc.lpfnWndProc = WindowProc;
-    wc.lpszClassName = kMainClass;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_APP));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!RegisterWindowClasses(instance_, WindowProc)) return false;
 
     // Twips become pixels at the screen's DPI, as the program declares
     // itself DPI-aware in its manifest: the window, its controls, fonts and
@@ -135,8 +29,6 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
         dpiY_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
     if (dpiX_ <= 0 || dpiY_ <= 0) dpiX_ = dpiY_ = 96;
-    font_.reset(SongTi(false, dpiY_));
-    boldFont_.reset(SongTi(true, dpiY_));
     maroonBrush_.reset(CreateSolidBrush(kMaroon));
 
     RECT frame{0, 0, PxX(kClientWidthTwips), PxY(kClientHeightTwips)};
@@ -161,146 +53,6 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
     return true;
 }
 
-void MainWindow::CreateControls() {
-    const auto layout = Form1Layout();
-    controls_.assign(layout.size(), nullptr);
-    // Rows run front to back: each new child goes below the ones before it,
-    // which also makes the rows' order the keyboard focus order. The options
-    // of a speed panel are made when the panel first shows: most starts show
-    // one panel or none, and making all 32 options at load cost every start
-    // about 3.5 ms under Wine (scripts/bench.sh startup).
-    for (std::size_t row = 0; row < layout.size(); ++row) {
-        if (layout[row].container != ControlRole::SpeedPanel) CreateControl(row);
-    }
-    for (std::size_t k = 0; k < panels_.size(); ++k) {
-        panels_[k].OnFirstShow([this, k] {
-            const auto rows = Form1Layout();
-            for (std::size_t row = 0; row < rows.size(); ++row) {
-                if (rows[row].container == ControlRole::SpeedPanel &&
-                    rows[row].containerIndex == static_cast<int>(k)) {
-                    CreateControl(row);
-                }
-            }
-        });
-    }
-}
-
-void MainWindow::CreateControl(std::size_t row) {
-    const auto layout = Form1Layout();
-    const ControlSpec& entry = layout[row];
-    HWND parent = hwnd_;
-    int left = entry.left;
-    int top = entry.top;
-    int width = entry.width;
-    if (entry.container != ControlRole::Window) {
-        const std::size_t owner = RowOf(entry.container, entry.containerIndex);
-        if (layout[owner].kind == ControlKind::PictureBox) {
-            parent = controls_[owner];  // a real container
-            width = std::min(width, layout[owner].width - left);
-        } else {
-            left += layout[owner].left;  // frames only frame: place on the window
-            top += layout[owner].top;
-        }
-    }
-    std::wstring caption;
-    if (entry.caption) {
-        caption = Widen(entry.caption);
-    } else if (entry.role == ControlRole::Method || entry.role == ControlRole::Speed) {
-        const auto& method = ConnectionMethods()[static_cast<std::size_t>(
-            entry.role == ControlRole::Method ? entry.index : entry.containerIndex)];
-        caption = Widen(entry.role == ControlRole::Method
-                            ? method.caption
-                            : method.speeds[static_cast<std::size_t>(entry.index)].caption);
-    }
-    HFONT font = (entry.font == ControlFont::SongTi9Bold ? boldFont_ : font_).get();
-    const wchar_t* cls = L"STATIC";
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (entry.flags.visible ? WS_VISIBLE : 0);
-    DWORD exStyle = 0;
-    switch (entry.kind) {
-        case ControlKind::CommandButton:
-            cls = L"BUTTON";
-            style |= BS_PUSHBUTTON | WS_TABSTOP;
-            break;
-        case ControlKind::OptionButton: {
-            cls = L"BUTTON";
-            style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
-            if (entry.index == 0) style |= WS_GROUP;
-            // An option is as wide as its caption and its button need (24
-            // pixels at 96 DPI), up to its width.
-            const UniqueScreenDc dc(GetDC(nullptr));
-            HGDIOBJ old = SelectObject(dc.get(), font);
-            SIZE size{};
-            GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
-            SelectObject(dc.get(), old);
-            const int needed = static_cast<int>(size.cx) + MulDiv(24, dpiX_, 96);
-            width = std::min(width, PixelsToTwips(needed, dpiX_));
-            break;
-        }
-        case ControlKind::Frame:
-            cls = kFrameClass;
-            break;
-        case ControlKind::Label:
-            style |= SS_NOPREFIX;
-            break;
-        case ControlKind::PictureBox:
-            cls = kPanelClass;
-            exStyle |= WS_EX_CONTROLPARENT;
-            break;
-        case ControlKind::ProgressBar:
-            cls = PROGRESS_CLASSW;
-            break;
-        case ControlKind::Image:
-            return;  // drawn by the window itself, like the banner
-    }
-    // The first control after the method options ends their group.
-    if (row > 0 && layout[row - 1].role == ControlRole::Method && entry.role != ControlRole::Method) {
-        style |= WS_GROUP;
-    }
-    HWND control = CreateWindowExW(
-        exStyle, cls, caption.c_str(), style, PxX(left), PxY(top), PxX(width), PxY(entry.height),
-        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(row))),
-        instance_, nullptr);
-    controls_[row] = control;
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (!entry.flags.enabled) EnableWindow(control, FALSE);
-
-    // Hand the control to the object the window's logic drives it through.
-    switch (entry.role) {
-        case ControlRole::Optimize:
-            cmdOptimize_.Attach(control);
-            break;
-        case ControlRole::Restore:
-            cmdRestore_.Attach(control);
-            break;
-        case ControlRole::Method:
-            optionButtons_.Add(control);
-            break;
-        case ControlRole::Speed:
-            optionButtons_.Add(control);
-            // Option 0 of every speed panel starts selected; no method does.
-            if (entry.index == 0) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
-            break;
-        case ControlRole::SpeedPanel:
-            panels_[static_cast<std::size_t>(entry.index)].Attach(control, entry.flags.visible);
-            break;
-        case ControlRole::Arrow:
-            lblNext1_.Attach(control, entry.flags.visible);
-            break;
-        case ControlRole::Border:
-            label1_.Attach(control, entry.flags.visible);
-            break;
-        case ControlRole::Status:
-            lblOptimizeStatus_.Attach(control, entry.flags.visible);
-            break;
-        case ControlRole::Progress:
-            pgbOptimize_.Attach(control);
-            SendMessageW(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-            break;
-        default:  // the window draws or leaves the rest alone
-            break;
-    }
-}
-
 void MainWindow::Show(int showCommand) {
     RECT rc;
     GetWindowRect(hwnd_, &rc);
@@ -311,16 +63,7 @@ void MainWindow::Show(int showCommand) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
-    SetFocus(controls_[RowOf(ControlRole::Optimize, -1)]);
-}
-
-void MainWindow::LoadPictures() {
-    // The banner at twice its size is the sharper source for a banner box
-    // larger than the banner's own 640 x 96 pixels.
-    const bool large = PxX(kBannerWidthTwips) > 640 || PxY(kBannerHeightTwips) > 96;
-    banner_.Load(instance_, large ? IDR_BANNER_2X : IDR_BANNER);
-    logo_.Load(instance_, IDR_LOGO);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    SetFocus(controls_[LayoutRow(ControlRole::Optimize, -1)]);
 }
 
 void MainWindow::PumpEvents() {
@@ -412,54 +155,6 @@ void MainWindow::OnCommand(int id, int code) {
             break;
         default:
             break;
-    }
-}
-
-void MainWindow::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
-    // The banner in the top-left corner, the logo stretched to the image
-    // control's rectangle over it, both at the screen's DPI. Scaled to
-    // another DPI they are smoothed; at 96 DPI they keep the look they have
-    // always had.
-    if (dpiX_ != 96 || dpiY_ != 96) {
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-    }
-    banner_.Draw(dc, 0, 0, PxX(kBannerWidthTwips), PxY(kBannerHeightTwips));
-    for (const ControlSpec& entry : Form1Layout()) {
-        if (entry.kind == ControlKind::Image) {
-            logo_.Draw(dc, PxX(entry.left), PxY(entry.top), PxX(entry.width), PxY(entry.height));
-        }
-    }
-    EndPaint(hwnd_, &ps);
-}
-
-HBRUSH MainWindow::OnControlColor(HDC dc, HWND control) {
-    const int row = GetDlgCtrlID(control) - kFirstControlId;
-    const auto layout = Form1Layout();
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    if (row >= 0 && static_cast<std::size_t>(row) < layout.size()) {
-        const ControlSpec& entry = layout[static_cast<std::size_t>(row)];
-        if (entry.flags.maroonBack) return maroonBrush_.get();
-        if (entry.flags.maroonText) SetTextColor(dc, kMaroon);
-    }
-    return GetSysColorBrush(COLOR_BTNFACE);
-}
-
-void MainWindow::OnAbout() {
-    const ProductInfo& v = product_;
-    const int answer = MessageBoxW(hwnd_, Widen(AboutText(v.major, v.minor, v.revision)).c_str(),
-                                   Widen(kAboutTitle).c_str(), MB_OK | MB_ICONINFORMATION);
-    // An OK-only box answers OK also when closed with Esc or the close button.
-    if (answer == IDOK) {
-        // Loaded on first use and kept: the shell may go on working in
-        // threads of its own after the call returns.
-        if (!shell32_) shell32_ = std::make_unique<DynamicLibrary>(L"shell32.dll");
-        using ShellExecuteFn = HINSTANCE WINAPI(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-        if (auto* shellExecute = shell32_->Get<ShellExecuteFn>("ShellExecuteA")) {
-            shellExecute(hwnd_, nullptr, kHomePage, nullptr, nullptr, SW_SHOWMAXIMIZED);
-        }
     }
 }
 

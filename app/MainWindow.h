@@ -1,7 +1,8 @@
 #pragma once
-// The program's one window: builds its controls from the layout table,
-// carries the banner and the logo, and forwards every event to the window's
-// logic (Form1). The window procedure lets no exception escape.
+// The program's one window: builds its controls from the layout table
+// (ControlFactory.cpp), draws the banner and the logo (WindowPaint.cpp),
+// shows the About box (AboutBox.cpp) and forwards every event to the
+// window's logic, Form1 (MainWindow.cpp). No exception leaves its procedure.
 #include <array>
 #include <memory>
 #include <string>
