@@ -23,20 +23,17 @@ bool Win32ManifestFiles::WriteComplete(const std::string& path, const std::strin
     const std::wstring target = Widen(path);
     const std::wstring temporary = target + L".tmp";
     RemoveFile(temporary);  // the remains of an earlier attempt
-    {
-        UniqueKernelHandle file = UniqueFile(CreateFileW(
-            temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        DWORD written = 0;
-        const bool complete =
-            WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                      nullptr) &&
-            written == bytes.size() && FlushFileBuffers(file.get());
-        // A file whose close fails may not hold what was written.
-        if (!::CloseHandle(file.release()) || !complete) {
-            RemoveFile(temporary);
-            return false;
-        }
+    UniqueKernelHandle file = UniqueFile(CreateFileW(
+        temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    const bool complete =
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size() && FlushFileBuffers(file.get());
+    // A file whose close fails may not hold what was written.
+    if (!::CloseHandle(file.release()) || !complete) {
+        RemoveFile(temporary);
+        return false;
     }
     // Only a complete file ever appears under the manifest's name.
     if (!SetFileAttributesW(temporary.c_str(), attributes) ||
