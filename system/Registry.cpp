@@ -38,62 +38,30 @@ bool Registry::CreateRegKey(std::int32_t hKey, const std::string& StrPath) {
     return key.Create(hKey, codePage_.ToAnsi(StrPath));
 }
 
+// The classic reads and writes go through the batched forms: one way to
+// read a value, one to encode and write it.
+
 std::string Registry::ReadRegString(std::int32_t hKey, const std::string& StrPath,
                                     const std::string& strValue) {
-    OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return {};
-    const std::string name = codePage_.ToAnsi(strValue);
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (api_.QueryValue(key.get(), name, &type, nullptr, &size) != kErrorSuccess ||
-        type != kRegSz) {
-        return {};
-    }
-    std::vector<std::uint8_t> buffer(size, ' ');
-    if (api_.QueryValue(key.get(), name, &type, buffer.data(), &size) != kErrorSuccess ||
-        type != kRegSz) {
-        return {};
-    }
-    // Text stored without a NUL is taken whole, but only as far as the data
-    // the second query returned: the padding of the buffer is not text.
-    if (size > buffer.size()) size = static_cast<std::uint32_t>(buffer.size());
-    return codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(buffer.data()), size));
+    const Value value = ReadRegValues(hKey, StrPath, {strValue})[0];
+    return value.IsString() ? value.text : std::string();
 }
 
 void Registry::SaveRegString(std::int32_t hKey, const std::string& StrPath,
                              const std::string& strValue, const std::string& strdata) {
-    OpenKey key(api_);
-    if (!key.Create(hKey, codePage_.ToAnsi(StrPath))) return;
-    const std::string data = codePage_.ToAnsi(strdata);
-    api_.SetValue(key.get(), codePage_.ToAnsi(strValue), kRegSz,
-                  reinterpret_cast<const std::uint8_t*>(data.c_str()),
-                  static_cast<std::uint32_t>(data.size() + 1));
+    SaveRegValues(hKey, StrPath, {{strValue, true, 0, strdata}});
 }
 
 std::int32_t Registry::ReadRegWord(std::int32_t hKey, const std::string& StrPath,
                                    const std::string& strValueName) {
-    OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return 0;
-    std::uint8_t data[4] = {};
-    std::uint32_t type = 0;
-    std::uint32_t size = sizeof data;
-    if (api_.QueryValue(key.get(), codePage_.ToAnsi(strValueName), &type, data, &size) !=
-            kErrorSuccess ||
-        type != kRegDword) {
-        return 0;
-    }
-    return LittleEndian(data);
+    // Whatever a 4-byte buffer takes of a REG_DWORD: up to 4 bytes of it.
+    const Value value = ReadRegValues(hKey, StrPath, {strValueName})[0];
+    return value.Read() && value.type == kRegDword && value.size <= 4 ? value.number : 0;
 }
 
 void Registry::SaveRegWord(std::int32_t hKey, const std::string& StrPath,
                            const std::string& strValueName, std::int32_t lData) {
-    OpenKey key(api_);
-    if (!key.Create(hKey, codePage_.ToAnsi(StrPath))) return;
-    const auto bits = static_cast<std::uint32_t>(lData);
-    const std::uint8_t data[4] = {
-        static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-        static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-    api_.SetValue(key.get(), codePage_.ToAnsi(strValueName), kRegDword, data, sizeof data);
+    SaveRegValues(hKey, StrPath, {{strValueName, false, lData, {}}});
 }
 
 void Registry::DeleteRegKey(std::int32_t hKey, const std::string& strKey) {
@@ -102,9 +70,7 @@ void Registry::DeleteRegKey(std::int32_t hKey, const std::string& strKey) {
 
 void Registry::DeleteRegValue(std::int32_t hKey, const std::string& StrPath,
                               const std::string& strValue) {
-    OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return;
-    api_.DeleteValue(key.get(), codePage_.ToAnsi(strValue));
+    DeleteRegValues(hKey, StrPath, {strValue});
 }
 
 long Registry::FetchEntry(RegKeyHandle key, Walk walk, std::uint32_t position, Entry& entry) {
@@ -239,7 +205,9 @@ Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& name, 
     if (result != kErrorSuccess) return value;
     value.type = type;
     value.size = size;
-    if (type == kRegDword && size == 4) value.number = LittleEndian(data.data());
+    // A DWORD's number; a short one's bytes padded with zeros (the buffer
+    // holds at least 4).
+    if (type == kRegDword && size <= 4) value.number = LittleEndian(data.data());
     if (type == kRegSz && form == NameForm::Ansi) {
         value.text = codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(data.data()),
                                                  std::min<std::size_t>(size, data.size())));

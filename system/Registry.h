@@ -5,7 +5,9 @@
 //
 // The twelve classic methods fold every failure into a neutral result
 // (empty text, 0, false) or into writing nothing, and cannot tell a missing
-// value from one that could not be read. The batched forms below them report
+// value from one that could not be read. Their reads, writes and deletes are
+// the batched forms' with the result folded; their enumeration walks share
+// the batched listing's fetch. The batched forms below them report
 // what happened as a Win32 code, so that a caller that must not lose data can
 // tell a value that does not exist (ERROR_FILE_NOT_FOUND) from one it was not
 // allowed or not able to read (any other code).
