@@ -42,6 +42,7 @@ TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
         {"status", "--method", "x", "--speed", "1"},
         {"optimize", "--method", "0", "--speed", "1"},
         {"optimize", "--method", "7", "--speed", "1"},
+        {"optimize", "--method", "1", "--speed", "0"},
         {"optimize", "--method", "1", "--speed", "11"},
         {"optimize", "--method", "2", "--speed", "7"},  // fibre has 6 speeds
         {"optimize", "--method", "5", "--speed", "4"},  // dial-up has 3
