@@ -148,10 +148,12 @@ Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
     status.platform = os.OperatingPlatform();
     status.method = line.method;
     status.speed = line.speed;
+    // The store is read whatever the Windows: a backup it holds is there to
+    // be told about even where no value can be read or written.
+    status.backups = ReadBackups(reg, productKey);
     if (status.platform == 0) return status;
     const Family family = status.platform == 1 ? Family::Win9x : Family::NT;
     status.family = family;
-    status.backups = ReadBackups(reg, productKey);
     std::optional<TuningSet> proposed;
     if (line.method) {
         proposed.emplace();

@@ -186,10 +186,15 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     EXPECT_NE(std::string::npos, toldOther.err.find(text::kReasonNoBackup));
     EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
     EXPECT_EQ("原系统配置的备份：有，Windows 95/98/ME\n", backup(other).text);
-    // A Windows the program does not know can restore nothing.
+    // A Windows the program does not know can restore nothing, and status
+    // still tells the backup the store holds.
     other.version.Set(0, 0, 0);
     EXPECT_EQ(ExitCode::NotCompleted, runOn(other, restore).first);
     EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
+    Registry reg(other.registry, other.codePage);
+    clsOS os(other.version);
+    EXPECT_NE(std::string::npos, StatusText(ReadStatus(reg, os, kProductKey, *Parse({"status"}).line))
+                                     .find("原系统配置的备份：有，Windows 95/98/ME\n"));
 }
 
 }  // namespace
