@@ -43,9 +43,9 @@ ExitCode ConsoleRun::Restore() {
     form_.cmdRestore_Click();
     const ExitCode result = Finish();
     // "No backup" lets a caller drop the product key, so it must be certain:
-    // the run stopped for want of a backup of this family before writing
-    // anything, and the store holds no backup of the other family either.
-    if (result == ExitCode::NotCompleted && form_.lastFailure() == text::kReasonNoBackup &&
+    // the run stopped before any write (a refused write is recorded), and
+    // the store now holds no backup of either family.
+    if (result == ExitCode::NotCompleted && form_.lastWriteError() == 0 &&
         NoBackupAtAll(ReadBackups(reg_, form_.ProductKey()))) {
         return ExitCode::NoBackup;
     }

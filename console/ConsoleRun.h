@@ -26,8 +26,8 @@ public:
 
     // `method` and `speed` are 0-based rows of the profile table.
     ExitCode Optimize(int method, int speed);
-    // NoBackup when the run found no backup to restore and the store holds
-    // none of either family; NotCompleted for any other run that failed.
+    // NoBackup when the run wrote nothing and the store holds no backup of
+    // either family; NotCompleted for any other run that failed.
     ExitCode Restore();
 
 private:

@@ -176,25 +176,30 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     EXPECT_EQ(ExitCode::Done, run(restore).first);
     EXPECT_EQ(before, m.MachineState());
 
-    // Only the other family's backup: there is a backup, none for this Windows.
-    TestMachine other(Windows::Win98);
-    other.StockWin98();
-    other.Optimize();
+    // On a Windows the program does not know there is nothing to restore
+    // with, yet no backup is still no backup.
+    TestMachine other(Windows::Win32s);
+    EXPECT_EQ(ExitCode::NoBackup, runOn(other, restore).first);
+    EXPECT_EQ(ExitCode::NoBackup, backup(other).code);
     other.version.Set(2, 5, 1);
+    other.StockXP({"{A}"});
+    other.Optimize();
+    // Only the other family's backup: there is a backup, none for this Windows.
+    other.version.Set(1, 4, 10);
     auto [otherFamily, toldOther] = runOn(other, restore);
     EXPECT_EQ(ExitCode::NotCompleted, otherFamily);
     EXPECT_NE(std::string::npos, toldOther.err.find(text::kReasonNoBackup));
     EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
-    EXPECT_EQ("原系统配置的备份：有，Windows 95/98/ME\n", backup(other).text);
-    // A Windows the program does not know can restore nothing, and status
-    // still tells the backup the store holds.
+    const std::string heldNT = "原系统配置的备份：有，Windows NT/2000/XP 及更高版本\n";
+    EXPECT_EQ(heldNT, backup(other).text);
     other.version.Set(0, 0, 0);
     EXPECT_EQ(ExitCode::NotCompleted, runOn(other, restore).first);
     EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
+    // And status tells the backup there too.
     Registry reg(other.registry, other.codePage);
     clsOS os(other.version);
-    EXPECT_NE(std::string::npos, StatusText(ReadStatus(reg, os, kProductKey, *Parse({"status"}).line))
-                                     .find("原系统配置的备份：有，Windows 95/98/ME\n"));
+    EXPECT_NE(std::string::npos,
+              StatusText(ReadStatus(reg, os, kProductKey, *Parse({"status"}).line)).find(heldNT));
 }
 
 }  // namespace
