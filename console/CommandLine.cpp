@@ -38,6 +38,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::Optimize;
     } else if (command == "restore") {
         line.command = Command::Restore;
+    } else if (command == "backup") {
+        line.command = Command::Backup;
     } else {
         return Error(text::kUnknownCommand + command);
     }
@@ -97,7 +99,12 @@ std::string HelpText() {
         "      与窗口中的“优化”相同：没有备份时先备份，再写入新值并核对。\n"
         "      完成后提示需要重新启动，但不会自动重新启动。\n"
         "  vornix restore\n"
-        "      与窗口中的“还原系统设置”相同。\n"
+        "      与窗口中的“还原系统设置”相同。没有任何备份时退出代码为 5。\n"
+        "  vornix backup\n"
+        "      用一行显示原系统配置的备份的状态。只读取，不写入；无需管理员权限。\n"
+        "      退出代码 0：有此 Windows 系列的完整备份，可以还原；5：没有任何备份；\n"
+        "      1：有备份，但无法在此 Windows 上还原（已损坏、无法读取，或只有另一\n"
+        "      Windows 系列的备份）。\n"
         "  vornix --help      显示本帮助。\n"
         "  vornix --version   显示版本。\n"
         "\n"
@@ -118,7 +125,9 @@ std::string HelpText() {
         "  1  操作未完成；没有丢失任何设置，原因与窗口中显示的相同\n"
         "  2  用法错误：未知的命令或选项，或网络连接方式、网速超出范围；未读写任何内容\n"
         "  3  需要管理员权限（注册表拒绝了写入）\n"
-        "  4  程序窗口或另一个 vornix 正在运行\n";
+        "  4  程序窗口或另一个 vornix 正在运行\n"
+        "  5  （restore、backup）没有备份：本程序的注册表项中没有任何 Windows 系列的\n"
+        "     原系统配置备份；未还原或更改任何内容\n";
     return help;
 }
 

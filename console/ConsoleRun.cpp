@@ -1,11 +1,14 @@
 #include "console/ConsoleRun.h"
 
+#include "console/StatusReport.h"
 #include "engine/RunTexts.h"
 
 namespace vornix {
 
 ConsoleRun::ConsoleRun(SystemServices services, ConsoleOutput& output)
-    : boxes_(output), form_(std::move(services), controls_.View(boxes_)) {}
+    : boxes_(output),
+      reg_(services.registry, services.codePage),
+      form_(std::move(services), controls_.View(boxes_)) {}
 
 int ConsoleRun::Boxes::Show(const std::string& prompt, int style, const std::string& title) {
     const int icon = style & 0xF0;
@@ -38,7 +41,15 @@ ExitCode ConsoleRun::Optimize(int method, int speed) {
 
 ExitCode ConsoleRun::Restore() {
     form_.cmdRestore_Click();
-    return Finish();
+    const ExitCode result = Finish();
+    // "No backup" lets a caller drop the product key, so it must be certain:
+    // the run stopped before any write (a refused write is recorded), and
+    // the store now holds no backup of either family.
+    if (result == ExitCode::NotCompleted && form_.lastWriteError() == 0 &&
+        NoBackupAtAll(ReadBackups(reg_, form_.ProductKey()))) {
+        return ExitCode::NoBackup;
+    }
+    return result;
 }
 
 ExitCode ConsoleRun::Finish() {

@@ -26,6 +26,8 @@ public:
 
     // `method` and `speed` are 0-based rows of the profile table.
     ExitCode Optimize(int method, int speed);
+    // NoBackup when the run wrote nothing and the store holds no backup of
+    // either family; NotCompleted for any other run that failed.
     ExitCode Restore();
 
 private:
@@ -43,6 +45,7 @@ private:
 
     Boxes boxes_;
     PlainForm1Controls controls_;
+    Registry reg_;  // the store's own reading, apart from the run's
     Form1 form_;
 };
 

@@ -69,6 +69,13 @@ int Run(int argc, wchar_t** argv) {
         output.Out(line.json ? StatusJson(status) : StatusText(status));
         return static_cast<int>(ExitCode::Done);
     }
+    if (line.command == CommandLine::Command::Backup) {
+        Registry reg(registry, codePage);
+        clsOS os(version);
+        const BackupAnswer answer = AnswerBackup(reg, os, productKey);
+        output.Out(answer.text);
+        return static_cast<int>(answer.code);
+    }
 
     // Runs change the machine: one program at a time, the window included.
     const Win32InstanceMutex mutex;

@@ -1,5 +1,6 @@
 #include "console/StatusReport.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "console/ConsoleTexts.h"
@@ -88,7 +89,58 @@ const char* BackupStateId(StoredBackup::State state) {
     return "";
 }
 
+// "原系统配置的备份：" and what the store holds, as one line.
+std::string BackupLine(const std::vector<BackupStatus>& backups) {
+    std::string held;
+    for (const BackupStatus& b : backups) {
+        if (b.state == StoredBackup::State::None) continue;
+        if (!held.empty()) held += "；";
+        if (b.state == StoredBackup::State::Complete) {
+            held += std::string(text::kBackupOf) + FamilyName(b.family);
+        } else {
+            held += (b.state == StoredBackup::State::Damaged ? text::kBackupDamaged
+                                                             : text::kBackupUnreadable) +
+                    b.reason;
+        }
+    }
+    return text::kBackup + (held.empty() ? std::string(text::kBackupNone) : held) + "\n";
+}
+
 }  // namespace
+
+std::vector<BackupStatus> ReadBackups(Registry& reg, const std::string& productKey) {
+    std::vector<BackupStatus> backups;
+    for (const Family f : {Family::Win9x, Family::NT}) {
+        TuningSet scratch;
+        const StoredBackup stored = ReadBackup(reg, productKey, f, scratch);
+        backups.push_back({f, stored.state, stored.reason});
+    }
+    return backups;
+}
+
+bool NoBackupAtAll(const std::vector<BackupStatus>& backups) {
+    return std::all_of(backups.begin(), backups.end(), [](const BackupStatus& b) {
+        return b.state == StoredBackup::State::None;
+    });
+}
+
+BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKey) {
+    const std::vector<BackupStatus> backups = ReadBackups(reg, productKey);
+    BackupAnswer answer{ExitCode::NotCompleted, BackupLine(backups)};
+    if (NoBackupAtAll(backups)) {
+        answer.code = ExitCode::NoBackup;
+        return answer;
+    }
+    const std::int32_t platform = os.OperatingPlatform();
+    if (platform == 0) return answer;  // no family the program could restore on
+    const Family running = platform == 1 ? Family::Win9x : Family::NT;
+    for (const BackupStatus& b : backups) {
+        if (b.family == running && b.state == StoredBackup::State::Complete) {
+            answer.code = ExitCode::Done;
+        }
+    }
+    return answer;
+}
 
 Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
                   const CommandLine& line) {
@@ -96,14 +148,12 @@ Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
     status.platform = os.OperatingPlatform();
     status.method = line.method;
     status.speed = line.speed;
+    // The store is read whatever the Windows: a backup it holds is there to
+    // be told about even where no value can be read or written.
+    status.backups = ReadBackups(reg, productKey);
     if (status.platform == 0) return status;
     const Family family = status.platform == 1 ? Family::Win9x : Family::NT;
     status.family = family;
-    for (const Family f : {Family::Win9x, Family::NT}) {
-        TuningSet scratch;
-        const StoredBackup stored = ReadBackup(reg, productKey, f, scratch);
-        status.backups.push_back({f, stored.state, stored.reason});
-    }
     std::optional<TuningSet> proposed;
     if (line.method) {
         proposed.emplace();
@@ -135,20 +185,7 @@ std::string StatusText(const Status& status) {
     std::string out = text::kWindowsFamily;
     out += status.family ? FamilyName(*status.family) : text::kFamilyUnknown;
     out += "\n";
-    out += text::kBackup;
-    std::string backups;
-    for (const BackupStatus& b : status.backups) {
-        if (b.state == StoredBackup::State::None) continue;
-        if (!backups.empty()) backups += "；";
-        if (b.state == StoredBackup::State::Complete) {
-            backups += std::string(text::kBackupOf) + FamilyName(b.family);
-        } else {
-            backups += (b.state == StoredBackup::State::Damaged ? text::kBackupDamaged
-                                                                : text::kBackupUnreadable) +
-                       b.reason;
-        }
-    }
-    out += (backups.empty() ? std::string(text::kBackupNone) : backups) + "\n";
+    out += BackupLine(status.backups);
     if (status.method) {
         const ConnectionMethod& method = ConnectionMethods()[static_cast<std::size_t>(*status.method)];
         out += std::string(text::kChoice) + method.caption + "，" +

@@ -45,6 +45,24 @@ struct Status {
 Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
                   const CommandLine& line);
 
+// Both families' backups as the store below `productKey` holds them,
+// 95/98/ME first. Nothing is written.
+std::vector<BackupStatus> ReadBackups(Registry& reg, const std::string& productKey);
+
+// Neither family has a backup: there is nothing a restore could put back.
+bool NoBackupAtAll(const std::vector<BackupStatus>& backups);
+
+// What `vornix backup` tells: the status report's backup line, and Done when
+// a complete backup of the running family exists (a restore can be made),
+// NoBackup when there is no backup at all, and NotCompleted when the store
+// holds one that cannot be restored on this Windows (damaged, unreadable,
+// only the other family's, or a Windows the program does not know).
+struct BackupAnswer {
+    ExitCode code = ExitCode::NotCompleted;
+    std::string text;
+};
+BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKey);
+
 // The report for a reader, and the same as one JSON object.
 std::string StatusText(const Status& status);
 std::string StatusJson(const Status& status);

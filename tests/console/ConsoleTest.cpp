@@ -29,6 +29,7 @@ TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
     EXPECT_EQ(1, optimize.line->method);
     EXPECT_EQ(5, optimize.line->speed);
     EXPECT_EQ(Command::Restore, Parse({"restore"}).line->command);
+    EXPECT_EQ(Command::Backup, Parse({"backup"}).line->command);
     EXPECT_EQ(Command::Help, Parse({"--help"}).line->command);
     EXPECT_EQ(Command::Version, Parse({"--version"}).line->command);
     EXPECT_FALSE(Parse({"status"}).line->method);
@@ -42,6 +43,7 @@ TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
         {"status", "--method", "x", "--speed", "1"},
         {"optimize", "--method", "0", "--speed", "1"},
         {"optimize", "--method", "7", "--speed", "1"},
+        {"optimize", "--method", "1", "--speed", "0"},
         {"optimize", "--method", "1", "--speed", "11"},
         {"optimize", "--method", "2", "--speed", "7"},  // fibre has 6 speeds
         {"optimize", "--method", "5", "--speed", "4"},  // dial-up has 3
@@ -49,6 +51,8 @@ TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
         {"optimize"},
         {"optimize", "--method", "1", "--speed", "1", "--json"},
         {"restore", "--method", "1", "--speed", "1"},
+        {"backup", "--json"},
+        {"backup", "--method", "1", "--speed", "1"},
     };
     for (const auto& args : refused) {
         const auto parsed = ParseCommandLine(args);
@@ -120,17 +124,30 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     TestMachine m(Windows::XP);
     m.StockXP({"{A}"});
     const std::string before = m.MachineState();
-    auto run = [&](auto body) {
+    auto runOn = [](TestMachine& on, auto body) {
         CapturedOutput output;
-        ConsoleRun console(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
+        ConsoleRun console(SystemServices{on.registry, on.codePage, on.version, on.shutdown, {},
                                           "Vornix Internet Optimizer"},
                            output);
         const ExitCode code = body(console);
         return std::make_pair(code, output);
     };
+    auto run = [&](auto body) { return runOn(m, body); };
+    auto restore = [](ConsoleRun& c) { return c.Restore(); };
+    // `vornix backup`: whether a restore can be made, read without writing.
+    auto backup = [](TestMachine& on) {
+        Registry reg(on.registry, on.codePage);
+        clsOS os(on.version);
+        const std::string store = on.StoreState();
+        BackupAnswer answer = AnswerBackup(reg, os, kProductKey);
+        EXPECT_EQ(store, on.StoreState());
+        return answer;
+    };
 
-    auto [noBackup, told] = run([](ConsoleRun& c) { return c.Restore(); });
-    EXPECT_EQ(ExitCode::NotCompleted, noBackup);
+    EXPECT_EQ(ExitCode::NoBackup, backup(m).code);
+    EXPECT_EQ("原系统配置的备份：无\n", backup(m).text);
+    auto [noBackup, told] = run(restore);
+    EXPECT_EQ(ExitCode::NoBackup, noBackup);
     EXPECT_NE(std::string::npos, told.err.find(text::kReasonNoBackup));
     EXPECT_EQ(before, m.MachineState());
 
@@ -141,20 +158,48 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     EXPECT_EQ(std::string::npos, output.out.find(text::kRestartQuestion));
     EXPECT_EQ(2337720, m.reg->ReadRegWord(HKLM, m.InterfaceKey("{A}"), "TcpWindowSize"));
     EXPECT_TRUE(m.shutdown.calls.empty());
+    EXPECT_EQ(ExitCode::Done, backup(m).code);
 
     // A refused write asks for administrator rights; any other failure does not.
     m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
         const bool write = c.op == MemoryRegistryApi::Op::Set || c.op == MemoryRegistryApi::Op::DeleteValue;
         return write ? kErrorAccessDenied : kErrorSuccess;
     });
-    EXPECT_EQ(ExitCode::NeedsAdmin, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    EXPECT_EQ(ExitCode::NeedsAdmin, run(restore).first);
+    // A store that cannot be read is no answer either way.
     m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
         return c.op == MemoryRegistryApi::Op::Query ? kErrorInvalidHandle : kErrorSuccess;
     });
-    EXPECT_EQ(ExitCode::NotCompleted, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    EXPECT_EQ(ExitCode::NotCompleted, run(restore).first);
+    EXPECT_EQ(ExitCode::NotCompleted, backup(m).code);
     m.registry.SetFaultHook({});
-    EXPECT_EQ(ExitCode::Done, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    EXPECT_EQ(ExitCode::Done, run(restore).first);
     EXPECT_EQ(before, m.MachineState());
+
+    // On a Windows the program does not know there is nothing to restore
+    // with, yet no backup is still no backup.
+    TestMachine other(Windows::Win32s);
+    EXPECT_EQ(ExitCode::NoBackup, runOn(other, restore).first);
+    EXPECT_EQ(ExitCode::NoBackup, backup(other).code);
+    other.version.Set(2, 5, 1);
+    other.StockXP({"{A}"});
+    other.Optimize();
+    // Only the other family's backup: there is a backup, none for this Windows.
+    other.version.Set(1, 4, 10);
+    auto [otherFamily, toldOther] = runOn(other, restore);
+    EXPECT_EQ(ExitCode::NotCompleted, otherFamily);
+    EXPECT_NE(std::string::npos, toldOther.err.find(text::kReasonNoBackup));
+    EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
+    const std::string heldNT = "原系统配置的备份：有，Windows NT/2000/XP 及更高版本\n";
+    EXPECT_EQ(heldNT, backup(other).text);
+    other.version.Set(0, 0, 0);
+    EXPECT_EQ(ExitCode::NotCompleted, runOn(other, restore).first);
+    EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
+    // And status tells the backup there too.
+    Registry reg(other.registry, other.codePage);
+    clsOS os(other.version);
+    EXPECT_NE(std::string::npos,
+              StatusText(ReadStatus(reg, os, kProductKey, *Parse({"status"}).line)).find(heldNT));
 }
 
 }  // namespace
