@@ -101,7 +101,7 @@ $(iconv -f GBK -t UTF-8 "$work/tool.log" 2>/dev/null || cat "$work/tool.log")"
 tool_runs() {  # label, prefix of the exports, product key changes, TCP/IP changes
   tool 2 optimize --method 7 --speed 1
   tool 2 restore --json
-  tool 1 restore
+  tool 5 restore
   tool 0 status --method 1 --speed 4
   tool 0 status --json
   export_hklm "$2-refused"
