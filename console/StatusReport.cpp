@@ -22,10 +22,9 @@ const char* FamilyId(Family family) { return family == Family::Win9x ? "95/98/ME
 // Reads the values of `table` that sit in `key` (the table's own key, or an
 // interface key for the interface values).
 void ReadValues(Registry& reg, Family family, const std::string& key,
-                const std::string& interfaceName, const TcpipValue* first, const TcpipValue* last,
+                const std::string& interfaceName, std::span<const TcpipValue> values,
                 const std::optional<TuningSet>& proposed, std::vector<ManagedValue>& out) {
-    std::vector<std::string> names;
-    for (const TcpipValue* v = first; v != last; ++v) names.push_back(v->name);
+    const std::vector<std::string> names = NamesOf(values);
     const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names);
     for (std::size_t i = 0; i < names.size(); ++i) {
         ManagedValue value{key, interfaceName, names[i], State::NotSet, 0, read[i].text, {}};
@@ -36,7 +35,7 @@ void ReadValues(Registry& reg, Family family, const std::string& key,
             case NumberRead::NotNumber: value.state = State::NotANumber; break;
             case NumberRead::Failed: value.state = State::Unreadable; break;
         }
-        if (proposed) value.proposed = (*proposed).*first[i].member;
+        if (proposed) value.proposed = (*proposed).*values[i].member;
         out.push_back(std::move(value));
     }
 }
@@ -131,9 +130,8 @@ BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKe
         answer.code = ExitCode::NoBackup;
         return answer;
     }
-    const std::int32_t platform = os.OperatingPlatform();
-    if (platform == 0) return answer;  // no family the program could restore on
-    const Family running = platform == 1 ? Family::Win9x : Family::NT;
+    const std::optional<Family> running = FamilyOf(os.OperatingPlatform());
+    if (!running) return answer;  // no family the program could restore on
     for (const BackupStatus& b : backups) {
         if (b.family == running && b.state == StoredBackup::State::Complete) {
             answer.code = ExitCode::Done;
@@ -151,32 +149,25 @@ Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
     // The store is read whatever the Windows: a backup it holds is there to
     // be told about even where no value can be read or written.
     status.backups = ReadBackups(reg, productKey);
-    if (status.platform == 0) return status;
-    const Family family = status.platform == 1 ? Family::Win9x : Family::NT;
-    status.family = family;
+    status.family = FamilyOf(status.platform);
+    if (!status.family) return status;
+    const Family family = *status.family;
+    const FamilyLocations& where = LocationsOf(family);
     std::optional<TuningSet> proposed;
     if (line.method) {
         proposed.emplace();
         SelectSpeed(*proposed, *line.method, static_cast<std::int16_t>(*line.speed));
         SetFixedMembers(*proposed);
     }
-    if (family == Family::Win9x) {
-        for (const auto& [key, values] : GroupByKey(kWin9xValues.data(),
-                                                    kWin9xValues.data() + kWin9xValues.size())) {
-            ReadValues(reg, family, key, {}, values.front(), values.front() + values.size(),
-                       proposed, status.values);
-        }
-        return status;
+    // The family's keys, then each interface's.
+    for (const TcpipKey& key : where.keys) {
+        ReadValues(reg, family, key.path, {}, key.values, proposed, status.values);
     }
-    ReadValues(reg, family, kTcpipParametersKey, {}, kNtParameterValues.data(),
-               kNtParameterValues.data() + kNtParameterValues.size(), proposed, status.values);
-    const Registry::KeyNames interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
-    status.interfacesUnreadable =
-        interfaces.error != kErrorSuccess && interfaces.error != kErrorFileNotFound;
+    const Interfaces interfaces = ListInterfaces(reg, family);
+    status.interfacesUnreadable = !interfaces.readable;
     for (const std::string& name : interfaces.names) {
-        ReadValues(reg, family, std::string(kInterfacesKey) + "\\" + name, name,
-                   kNtInterfaceValues.data(), kNtInterfaceValues.data() + kNtInterfaceValues.size(),
-                   proposed, status.values);
+        ReadValues(reg, family, InterfaceKey(name), name, where.interfaceValues, proposed,
+                   status.values);
     }
     return status;
 }
