@@ -17,6 +17,9 @@
 # Control\Video and Control\Class. The program writes neither. Nothing else
 # changes by itself between two exports.
 #
+# Whatever way the script ends, it removes the tool's Windows version and
+# runs the driver's Clean step; it also removes a version an earlier run left.
+#
 # The console tool (vornix.exe) is held to the same: its usage errors, a
 # restore without a backup and status change nothing; its optimize and
 # restore change what the window's do, less the install record, which only
@@ -30,11 +33,27 @@ product_nt='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Vornix Internet Optimizer'
 product_98='HKEY_LOCAL_MACHINE\Software\Vornix Internet Optimizer'
 tcpip='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services'
 
+tool_version='HKCU\Software\Wine\AppDefaults\vornix.exe'
+
 fail() {
   echo "hklm-diff-test: $*" >&2
-  "$wine_run" "$driver" --gtest_also_run_disabled_tests --gtest_filter=HklmStep.DISABLED_Clean >/dev/null 2>&1
   exit 1
 }
+
+# On every exit, failed or not: the tool's Windows version left at Windows 98
+# would make the next run's Windows XP part a Windows 98 one.
+clean_up() {
+  local status=$?
+  trap - EXIT
+  "$wine_run" reg delete "$tool_version" /f >/dev/null 2>&1
+  if ! "$wine_run" "$driver" --gtest_also_run_disabled_tests --gtest_filter=HklmStep.DISABLED_Clean \
+      >/dev/null 2>&1; then
+    echo "hklm-diff-test: the Clean step failed" >&2
+    [[ $status != 0 ]] || status=1
+  fi
+  exit "$status"
+}
+trap clean_up EXIT
 
 step() {
   "$wine_run" "$driver" --gtest_also_run_disabled_tests --gtest_filter="HklmStep.DISABLED_$1" \
@@ -138,6 +157,10 @@ $4"
 }
 
 mkdir -p "$work"
+if "$wine_run" reg query "$tool_version" >/dev/null 2>&1; then
+  echo "hklm-diff-test: removing $tool_version, left by an earlier run" >&2
+  "$wine_run" reg delete "$tool_version" /f >/dev/null 2>&1 || fail "cannot remove $tool_version"
+fi
 interfaces='{VORNIX-REL-A} {VORNIX-REL-B} {VORNIX-REL-C}'
 
 step PrepareXp
@@ -187,13 +210,10 @@ export_hklm xp-tool-before
 tool_runs "Windows XP" xp-tool "$(grep -v '|InstallPath$' <<<"$xp_store")" "$xp_tcpip"
 step ToolRefusedWhileWindowRuns
 
-tool_version='HKCU\Software\Wine\AppDefaults\vornix.exe'
 "$wine_run" reg add "$tool_version" /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1 \
   || fail "cannot make the tool run as Windows 98"
 step Prepare98
 export_hklm 98-tool-before
 tool_runs "Windows 98" 98-tool "$(grep -v '|InstallPath$' <<<"$store98")" "$tcpip98"
-"$wine_run" reg delete "$tool_version" /f >/dev/null 2>&1
 
-step Clean
 echo "hklm-diff-test: HKLM changed exactly where expected"
