@@ -35,5 +35,14 @@ inline constexpr const char* kUnreadable = "无法读取";
 inline constexpr const char* kNotANumber = "不是有效的数字";
 inline constexpr const char* kBecomes = " → ";
 inline constexpr const char* kPreviewNote = "箭头右侧为优化后的新值。";
+inline constexpr const char* kWindowsVersion = "Windows 版本：";
+inline constexpr const char* kBuild = "，内部版本 ";
+// Whether this Windows reads a value, on the line below it.
+inline constexpr const char* kReads = "此 Windows 读取：";
+inline constexpr const char* kNotRead = "此 Windows 不读取：";
+inline constexpr const char* kReadUnknown = "此 Windows 是否读取未知：";
+inline constexpr const char* kSeeAlso = "；查看：";
+// Beside the arrow of a value this Windows does not read.
+inline constexpr const char* kNotReadMark = "（不生效）";
 
 }  // namespace vornix::text

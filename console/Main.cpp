@@ -64,8 +64,7 @@ int Run(int argc, wchar_t** argv) {
     const std::string productKey = "SOFTWARE\\" + product.productName;
     if (line.command == CommandLine::Command::Status) {
         Registry reg(registry, codePage);
-        clsOS os(version);
-        const Status status = ReadStatus(reg, os, productKey, line);
+        const Status status = ReadStatus(reg, version, productKey, line);
         output.Out(line.json ? StatusJson(status) : StatusText(status));
         return static_cast<int>(ExitCode::Done);
     }

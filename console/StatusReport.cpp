@@ -21,13 +21,15 @@ const char* FamilyId(Family family) { return family == Family::Win9x ? "95/98/ME
 
 // Reads the values of `table` that sit in `key` (the table's own key, or an
 // interface key for the interface values).
-void ReadValues(Registry& reg, Family family, const std::string& key,
+void ReadValues(Registry& reg, const Status& status, const std::string& key,
                 const std::string& interfaceName, std::span<const TcpipValue> values,
                 const std::optional<TuningSet>& proposed, std::vector<ManagedValue>& out) {
+    const Family family = *status.family;
     const std::vector<std::string> names = NamesOf(values);
     const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        ManagedValue value{key, interfaceName, names[i], State::NotSet, 0, read[i].text, {}};
+        ManagedValue value{key,      interfaceName, names[i], State::NotSet, 0, read[i].text, {},
+                           ReadsOn(status.version, !interfaceName.empty(), names[i])};
         const NumberRead number = ToNumber(family, read[i]);
         switch (number.kind) {
             case NumberRead::Number: value.state = State::Set; value.current = number.value; break;
@@ -140,10 +142,13 @@ BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKe
     return answer;
 }
 
-Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
+Status ReadStatus(Registry& reg, VersionSource& version, const std::string& productKey,
                   const CommandLine& line) {
     Status status;
+    clsOS os(version);
     status.platform = os.OperatingPlatform();
+    status.version.dwOSVersionInfoSize = sizeof status.version;
+    version.RealVersion(status.version);
     status.method = line.method;
     status.speed = line.speed;
     // The store is read whatever the Windows: a backup it holds is there to
@@ -161,21 +166,36 @@ Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
     }
     // The family's keys, then each interface's.
     for (const TcpipKey& key : where.keys) {
-        ReadValues(reg, family, key.path, {}, key.values, proposed, status.values);
+        ReadValues(reg, status, key.path, {}, key.values, proposed, status.values);
     }
     const Interfaces interfaces = ListInterfaces(reg, family);
     status.interfacesUnreadable = !interfaces.readable;
     for (const std::string& name : interfaces.names) {
-        ReadValues(reg, family, InterfaceKey(name), name, where.interfaceValues, proposed,
+        ReadValues(reg, status, InterfaceKey(name), name, where.interfaceValues, proposed,
                    status.values);
     }
     return status;
+}
+
+std::string VersionText(const OsVersionRecord& v) {
+    return std::to_string(v.dwMajorVersion) + "." + std::to_string(v.dwMinorVersion) + text::kBuild +
+           std::to_string(v.dwBuildNumber);
+}
+
+std::string ReadsText(const WindowsReads& reads) {
+    std::string line = reads.answer == WindowsReads::Answer::Read      ? text::kReads
+                       : reads.answer == WindowsReads::Answer::NotRead ? text::kNotRead
+                                                                       : text::kReadUnknown;
+    line += reads.reason;
+    if (*reads.successor != '\0') line += text::kSeeAlso + std::string(reads.successor);
+    return line;
 }
 
 std::string StatusText(const Status& status) {
     std::string out = text::kWindowsFamily;
     out += status.family ? FamilyName(*status.family) : text::kFamilyUnknown;
     out += "\n";
+    if (status.family) out += text::kWindowsVersion + VersionText(status.version) + "\n";
     out += BackupLine(status.backups);
     if (status.method) {
         const ConnectionMethod& method = ConnectionMethods()[static_cast<std::size_t>(*status.method)];
@@ -192,9 +212,11 @@ std::string StatusText(const Status& status) {
         }
         std::string line = "  " + v.name;
         line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
+        const std::size_t column = line.size();
         line += Current(v);
         if (v.proposed) line += text::kBecomes + std::to_string(*v.proposed);
-        out += line + "\n";
+        if (v.proposed && v.reads.answer == WindowsReads::Answer::NotRead) line += text::kNotReadMark;
+        out += line + "\n" + std::string(column, ' ') + ReadsText(v.reads) + "\n";
     }
     if (status.interfacesUnreadable) {
         out += "\n";
@@ -207,6 +229,9 @@ std::string StatusText(const Status& status) {
 std::string StatusJson(const Status& status) {
     std::string out = "{\"windows\":{\"platform\":" + std::to_string(status.platform) +
                       ",\"family\":" + (status.family ? Json(FamilyId(*status.family)) : "null") +
+                      ",\"version\":" + Json(std::to_string(status.version.dwMajorVersion) + "." +
+                                              std::to_string(status.version.dwMinorVersion) + "." +
+                                              std::to_string(status.version.dwBuildNumber)) +
                       "},\"backups\":[";
     for (std::size_t i = 0; i < status.backups.size(); ++i) {
         const BackupStatus& b = status.backups[i];
@@ -238,6 +263,8 @@ std::string StatusJson(const Status& status) {
             out += ",\"text\":" + Json(v.text);
         }
         if (v.proposed) out += ",\"new\":" + std::to_string(*v.proposed);
+        out += ",\"windowsReads\":" + Json(AnswerId(v.reads.answer)) + ",\"why\":" + Json(v.reads.reason);
+        if (*v.reads.successor != '\0') out += ",\"seeAlso\":" + Json(v.reads.successor);
         out += "}";
     }
     return out + "]}\n";

@@ -1,14 +1,16 @@
 #pragma once
-// What `vornix status` shows: the running Windows family, the backups the
-// store holds, and every value the program manages where that family keeps
-// it, with the value an optimize run would write beside it when a choice is
-// given. Reading it writes nothing.
+// What `vornix status` shows: the running Windows family and version, the
+// backups the store holds, and every value the program manages where that
+// family keeps it, whether this Windows reads it, and the value an optimize
+// run would write beside it when a choice is given. Reading it writes
+// nothing.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "console/CommandLine.h"
+#include "console/WindowsReads.h"
 #include "engine/BackupStore.h"
 #include "engine/RegistryNumbers.h"
 #include "system/Registry.h"
@@ -25,6 +27,7 @@ struct ManagedValue {
     std::int32_t current = 0;               // when set
     std::string text;                       // a 95/98/ME value's text, as stored
     std::optional<std::int32_t> proposed;   // what an optimize run writes
+    WindowsReads reads;                     // whether the running Windows reads it
 };
 
 struct BackupStatus {
@@ -35,6 +38,7 @@ struct BackupStatus {
 
 struct Status {
     std::int32_t platform = 0;
+    OsVersionRecord version{};  // the real version, not the one GetVersionExA tells
     std::optional<Family> family;
     std::vector<BackupStatus> backups;  // both families, 95/98/ME first
     std::optional<int> method, speed;   // the choice, 0-based
@@ -42,7 +46,7 @@ struct Status {
     bool interfacesUnreadable = false;  // the list of interfaces could not be read
 };
 
-Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
+Status ReadStatus(Registry& reg, VersionSource& version, const std::string& productKey,
                   const CommandLine& line);
 
 // Both families' backups as the store below `productKey` holds them,

@@ -70,9 +70,8 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
     m.reg->SaveRegString(HKLM, kTcpipParametersKey, "SackOpts", "1");
     Registry reg(m.registry, m.codePage);
-    clsOS os(m.version);
     const CommandLine choice = *Parse({"status", "--method", "1", "--speed", "10"}).line;
-    Status status = ReadStatus(reg, os, kProductKey, choice);
+    Status status = ReadStatus(reg, m.version, kProductKey, choice);
     ASSERT_EQ(6u + 2 * 2, status.values.size());
     EXPECT_EQ("{A}", status.values[6].interfaceName);
     EXPECT_EQ(1400, status.values[6].current);
@@ -84,19 +83,34 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     const std::string text = StatusText(status);
     EXPECT_NE(std::string::npos, text.find("原系统配置的备份：无\n"));
     EXPECT_NE(std::string::npos, text.find("选择：DSL电缆调制解调器或电力线，100Mb 以上\n"));
-    EXPECT_NE(std::string::npos, text.find("  DefaultTTL            64 → 128\n"));
+    EXPECT_NE(std::string::npos, text.find("Windows 版本：5.1，内部版本 0\n"));
+    EXPECT_NE(std::string::npos, text.find("  DefaultTTL            64 → 128\n"
+                                           "                        此 Windows 读取：Windows 2000"));
     EXPECT_NE(std::string::npos, text.find("  TcpWindowSize         未设置（Windows 默认值） → 2337720\n"));
     EXPECT_NE(std::string::npos, text.find("接口 {A}\nHKEY_LOCAL_MACHINE\\" + m.InterfaceKey("{A}")));
     const std::string json = StatusJson(status);
-    EXPECT_EQ(0u, json.find("{\"windows\":{\"platform\":2,\"family\":\"NT\"}"));
+    EXPECT_EQ(0u, json.find("{\"windows\":{\"platform\":2,\"family\":\"NT\",\"version\":\"5.1.0\"}"));
     EXPECT_NE(std::string::npos, json.find("\"interface\":\"{B\\\"}\""));
     EXPECT_NE(std::string::npos,
               json.find("\"name\":\"DefaultTTL\",\"state\":\"set\",\"current\":64,\"new\":128"));
     EXPECT_NE(std::string::npos, json.find("\"name\":\"SackOpts\",\"state\":\"not a number\""));
 
+    // On Windows 10 the receive window is auto-tuning's, whatever the registry says.
+    m.version.Set(2, 10, 0, 19045);
+    const Status win10 = ReadStatus(reg, m.version, kProductKey, choice);
+    const std::string text10 = StatusText(win10);
+    EXPECT_NE(std::string::npos, text10.find("Windows 版本：10.0，内部版本 19045\n"));
+    EXPECT_NE(std::string::npos,
+              text10.find("  TcpWindowSize         未设置（Windows 默认值） → 2337720（不生效）\n"
+                          "                        此 Windows 不读取：自 Windows Vista 起"));
+    EXPECT_NE(std::string::npos, text10.find("；查看：Get-NetTCPSetting"));
+    EXPECT_NE(std::string::npos, StatusJson(win10).find(
+                                     "\"new\":2337720,\"windowsReads\":\"no\",\"why\":\""));
+    m.version.Set(2, 5, 1);
+
     m.reg->DeleteRegValue(HKLM, kTcpipParametersKey, "SackOpts");
     m.Optimize();
-    status = ReadStatus(reg, os, kProductKey, *Parse({"status"}).line);
+    status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
     EXPECT_EQ(StoredBackup::State::Complete, status.backups[1].state);
     EXPECT_FALSE(status.values[0].proposed);
     EXPECT_NE(std::string::npos, StatusText(status).find("原系统配置的备份：有，Windows NT/2000/XP"));
@@ -105,12 +119,55 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     w.StockWin98();
     w.reg->SaveRegString(HKLM, kNetTransKey, "MaxMTU", "576");
     Registry reg98(w.registry, w.codePage);
-    clsOS os98(w.version);
-    const Status win98 = ReadStatus(reg98, os98, kProductKey, *Parse({"status", "--json"}).line);
+    const Status win98 = ReadStatus(reg98, w.version, kProductKey, *Parse({"status", "--json"}).line);
     ASSERT_EQ(8u, win98.values.size());
     EXPECT_EQ(576, win98.values[0].current);
     EXPECT_NE(std::string::npos, StatusJson(win98).find(
                                      "\"name\":\"MaxMTU\",\"state\":\"set\",\"current\":576,\"text\":\"576\""));
+}
+
+// What each Windows reads of the values the program writes, by release.
+TEST(ConsoleStatus, EachReleaseReadsWhatMicrosoftDocuments) {
+    using Answer = WindowsReads::Answer;
+    struct Case {
+        std::uint32_t platform, major, minor;
+        bool inInterface;
+        const char* name;
+        Answer answer;
+        const char* successor;  // a part of it, or "" for none
+    };
+    const Case cases[] = {
+        {2, 5, 1, false, "TcpWindowSize", Answer::Read, ""},
+        {2, 5, 0, true, "MTU", Answer::Read, ""},
+        {2, 5, 2, false, "SackOpts", Answer::Read, ""},
+        {2, 6, 0, false, "TcpWindowSize", Answer::NotRead, "netsh interface tcp show global"},
+        {2, 6, 1, true, "TcpWindowSize", Answer::NotRead, "netsh"},
+        {2, 6, 2, true, "TcpWindowSize", Answer::NotRead, "Get-NetTCPSetting"},
+        {2, 10, 0, false, "DefaultTTL", Answer::Read, ""},
+        {2, 10, 0, false, "EnablePMTUDiscovery", Answer::Read, ""},
+        {2, 10, 0, false, "EnablePMTUBHDetect", Answer::Read, ""},
+        {2, 10, 0, false, "SackOpts", Answer::Unknown, ""},
+        {2, 10, 0, false, "Tcp1323Opts", Answer::Unknown, "netsh"},
+        {2, 10, 0, true, "MTU", Answer::Unknown, "subinterfaces"},
+        {2, 4, 0, false, "DefaultTTL", Answer::Unknown, ""},
+        {1, 4, 10, false, "DefaultRcvWindow", Answer::Read, ""},
+        {1, 4, 90, false, "MaxMTU", Answer::Unknown, ""},
+        {1, 4, 0, false, "MaxMSS", Answer::Unknown, ""},
+    };
+    for (const Case& c : cases) {
+        OsVersionRecord version{};
+        version.dwPlatformId = c.platform;
+        version.dwMajorVersion = c.major;
+        version.dwMinorVersion = c.minor;
+        const WindowsReads reads = ReadsOn(version, c.inInterface, c.name);
+        const std::string where = std::to_string(c.major) + "." + std::to_string(c.minor) + " " + c.name;
+        EXPECT_EQ(c.answer, reads.answer) << where;
+        EXPECT_NE('\0', *reads.reason) << where;
+        EXPECT_NE(std::string::npos, std::string(reads.successor).find(c.successor)) << where;
+        if (*c.successor == '\0') {
+            EXPECT_STREQ("", reads.successor) << where;
+        }
+    }
 }
 
 class CapturedOutput final : public ConsoleOutput {
@@ -197,9 +254,9 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
     // And status tells the backup there too.
     Registry reg(other.registry, other.codePage);
-    clsOS os(other.version);
     EXPECT_NE(std::string::npos,
-              StatusText(ReadStatus(reg, os, kProductKey, *Parse({"status"}).line)).find(heldNT));
+              StatusText(ReadStatus(reg, other.version, kProductKey, *Parse({"status"}).line))
+                  .find(heldNT));
 }
 
 }  // namespace
