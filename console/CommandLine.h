@@ -26,6 +26,7 @@ struct CommandLine {
     std::optional<int> method;
     std::optional<int> speed;
     bool json = false;
+    bool setAside = false;  // backup --set-aside
 };
 
 // The command line, or the reason it is not one (in the program's language).

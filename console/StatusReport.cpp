@@ -142,6 +142,29 @@ BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKe
     return answer;
 }
 
+BackupAnswer SetAsideBackup(Registry& reg, clsOS& os, const std::string& productKey) {
+    const std::optional<Family> running = FamilyOf(os.OperatingPlatform());
+    if (!running) return {ExitCode::NotCompleted, std::string(text::kReasonUnknownWindows) + "\n"};
+    const SetAside moved = SetAsideDamagedBackup(reg, productKey, *running);
+    const std::string familyKey = "HKEY_LOCAL_MACHINE\\" + FamilyKey(productKey, *running);
+    if (moved.Moved()) {
+        return {ExitCode::Done, text::kSetAsideDone + ("HKEY_LOCAL_MACHINE\\" + moved.key) + "\n"};
+    }
+    switch (moved.state) {
+        case StoredBackup::State::None:
+            return {ExitCode::NoBackup, std::string(text::kSetAsideNone) + "\n"};
+        case StoredBackup::State::Complete:
+            return {ExitCode::NotCompleted, std::string(text::kSetAsideComplete) + "\n"};
+        case StoredBackup::State::Unreadable:
+            return {ExitCode::NotCompleted, BackupLine(ReadBackups(reg, productKey))};
+        case StoredBackup::State::Damaged:
+            break;
+    }
+    return {moved.error == kErrorAccessDenied ? ExitCode::NeedsAdmin : ExitCode::NotCompleted,
+            text::kSetAsideFailed + std::to_string(moved.error) + text::kSetAsideFailedEnd +
+                familyKey + "\n"};
+}
+
 Status ReadStatus(Registry& reg, VersionSource& version, const std::string& productKey,
                   const CommandLine& line) {
     Status status;

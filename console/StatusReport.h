@@ -66,6 +66,11 @@ struct BackupAnswer {
     std::string text;
 };
 BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKey);
+// `vornix backup --set-aside`: moves the running family's damaged backup
+// aside (SetAsideDamagedBackup). Done when it was moved; NoBackup when this
+// family has none; NotCompleted when it is complete, cannot be read, or the
+// move failed (NeedsAdmin when refused as access denied), nothing lost.
+BackupAnswer SetAsideBackup(Registry& reg, clsOS& os, const std::string& productKey);
 
 // The report for a reader, and the same as one JSON object.
 std::string StatusText(const Status& status);

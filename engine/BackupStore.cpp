@@ -1,6 +1,7 @@
 #include "engine/BackupStore.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <set>
 
@@ -198,7 +199,8 @@ StoredBackup Unreadable(const std::string& key) {
 }
 
 StoredBackup Damaged(const std::string& key, const std::string& name) {
-    return Stop(State::Damaged, text::Naming(text::kReasonStoreDamaged, key, name));
+    return Stop(State::Damaged,
+                text::Naming(text::kReasonStoreDamaged, key, name) + "\r\n" + text::kSetAsideHint);
 }
 
 }  // namespace
@@ -310,6 +312,41 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
         }
     }
     return {State::Complete, {}, changes.Take()};
+}
+
+SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family) {
+    TuningSet scratch;
+    SetAside result{ReadBackup(reg, productKey, family, scratch).state, kErrorSuccess, {}};
+    if (result.state != State::Damaged) return result;
+    const std::string familyKey = FamilyKey(productKey, family);
+    const Registry::KeyNames taken = reg.SubKeyNames(kHkeyLocalMachine, productKey);
+    if (taken.error != kErrorSuccess) {
+        result.error = taken.error;
+        return result;
+    }
+    const std::string base = familyKey.substr(productKey.size() + 1) + ".damaged-";
+    for (int n = 1;; ++n) {
+        const std::string name = base + std::to_string(n);
+        const bool free = std::none_of(taken.names.begin(), taken.names.end(), [&](const auto& t) {
+            return std::equal(t.begin(), t.end(), name.begin(), name.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            });
+        });
+        if (free) {
+            result.key = productKey + "\\" + name;
+            break;
+        }
+    }
+    result.error = reg.CopyRegTree(kHkeyLocalMachine, familyKey, result.key);
+    if (result.error != kErrorSuccess) {
+        // A copy cut short is only ours: the store stays where it was.
+        reg.DeleteRegTree(kHkeyLocalMachine, result.key);
+        result.key.clear();
+        return result;
+    }
+    result.error = reg.DeleteRegTree(kHkeyLocalMachine, familyKey);
+    return result;
 }
 
 }  // namespace vornix

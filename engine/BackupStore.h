@@ -133,4 +133,18 @@ struct StoredBackup {
 StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
                         TuningSet& tuning);
 
+// The way out of a damaged backup: moves `family`'s key below the product
+// key aside, whole, to "<family key>.damaged-N" (the first N not taken), so
+// that the next optimize makes a fresh backup. Nothing is deleted that has
+// not first been copied and read back; the flag stays as it is. Only a
+// damaged store is moved: a complete one is there to be restored, and one
+// that cannot be read cannot be copied whole.
+struct SetAside {
+    StoredBackup::State state;  // the store as it was found
+    long error = 0;             // the Win32 code of a copy or delete that failed
+    std::string key;            // where a damaged store went, when it did
+    bool Moved() const { return state == StoredBackup::State::Damaged && error == 0; }
+};
+SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family);
+
 }  // namespace vornix

@@ -205,6 +205,7 @@ Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& name, 
     if (result != kErrorSuccess) return value;
     value.type = type;
     value.size = size;
+    value.data.assign(data.begin(), data.begin() + std::min<std::size_t>(size, data.size()));
     // A DWORD's number; a short one's bytes padded with zeros (the buffer
     // holds at least 4).
     if (type == kRegDword && size <= 4) value.number = LittleEndian(data.data());
@@ -299,6 +300,61 @@ long Registry::DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
         if (first == kErrorSuccess) first = result;
     }
     return first;
+}
+
+// Whole trees.
+
+long Registry::CopyRegTree(std::int32_t hKey, const std::string& from, const std::string& to) {
+    std::vector<std::string> names;
+    {
+        OpenKey key(api_);
+        if (!key.Open(hKey, codePage_.ToAnsi(from))) return key.result();
+        for (std::uint32_t i = 0;; ++i) {
+            char name[kNameBufferSize];
+            std::uint32_t nameSize = kNameBufferSize;
+            const long result = api_.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr);
+            if (result == kErrorNoMoreItems) break;
+            if (result != kErrorSuccess) return result;
+            names.push_back(codePage_.FromAnsi(CutAtNul(name, kNameBufferSize)));
+        }
+    }
+    // Every value is read before the copy is made, and must read back the
+    // same from it: a name the code page cannot carry fails here.
+    const std::vector<Value> values = ReadRegValues(hKey, from, names);
+    for (const Value& v : values) {
+        if (!v.Read()) return v.error == kErrorFileNotFound ? kErrorInvalidData : v.error;
+    }
+    {
+        OpenKey key(api_);
+        if (!key.Create(hKey, codePage_.ToAnsi(to))) return key.result();
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const long result = api_.SetValue(key.get(), codePage_.ToAnsi(names[i]), values[i].type,
+                                              values[i].data.data(), values[i].size);
+            if (result != kErrorSuccess) return result;
+        }
+    }
+    const std::vector<Value> copied = ReadRegValues(hKey, to, names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!copied[i].Read()) return copied[i].error;
+        if (copied[i].type != values[i].type || copied[i].data != values[i].data) return kErrorInvalidData;
+    }
+    const KeyNames subkeys = SubKeyNames(hKey, from);
+    if (subkeys.error != kErrorSuccess) return subkeys.error;
+    for (const std::string& name : subkeys.names) {
+        if (const long result = CopyRegTree(hKey, from + "\\" + name, to + "\\" + name)) return result;
+    }
+    return kErrorSuccess;
+}
+
+long Registry::DeleteRegTree(std::int32_t hKey, const std::string& path) {
+    const KeyNames subkeys = SubKeyNames(hKey, path);
+    if (subkeys.error == kErrorFileNotFound) return kErrorSuccess;
+    if (subkeys.error != kErrorSuccess) return subkeys.error;
+    for (const std::string& name : subkeys.names) {
+        if (const long result = DeleteRegTree(hKey, path + "\\" + name)) return result;
+    }
+    const long result = api_.DeleteKey(RootHandle(hKey), codePage_.ToAnsi(path));
+    return result == kErrorFileNotFound ? kErrorSuccess : result;
 }
 
 }  // namespace vornix

@@ -2,6 +2,8 @@
 // text and JSON, and the window's runs driven without the window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "console/CommandLine.h"
 #include "console/ConsoleRun.h"
 #include "console/StatusReport.h"
@@ -259,5 +261,56 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
                   .find(heldNT));
 }
 
+// `vornix backup --set-aside` moves a damaged store aside whole, changes
+// nothing but the product key, and lets the next optimize back up afresh; a
+// complete or absent store it leaves alone.
+TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}"});
+    m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
+    Registry reg(m.registry, m.codePage);
+    clsOS os(m.version);
+    auto setAside = [&] { return SetAsideBackup(reg, os, kProductKey); };
+    EXPECT_EQ(ExitCode::NoBackup, setAside().code);
+    m.Optimize();
+    const std::string tuned = m.MachineState();
+    const std::string complete = m.StoreState();
+    EXPECT_EQ(ExitCode::NotCompleted, setAside().code);
+    EXPECT_EQ(complete, m.StoreState());
+
+    const std::string nt = FamilyKey(kProductKey, Family::NT);
+    for (const char* n : {"1", "2"}) {
+        m.reg->SaveRegString(HKLM, nt, "DefaultTTL", "64");  // damaged: not a DWORD
+        const std::string damaged = m.StoreState();
+        m.Optimize();
+        EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
+        EXPECT_NE(std::string::npos, m.controls.boxes.shown.back().prompt.find("vornix backup --set-aside"));
+        const BackupAnswer moved = setAside();
+        EXPECT_EQ(ExitCode::Done, moved.code) << moved.text;
+        const std::string aside = nt + ".damaged-" + n;
+        EXPECT_NE(std::string::npos, moved.text.find(aside));
+        // The same keys and values, under the new name; the flag stays.
+        auto unrenamed = [&](std::string dump) {
+            const std::string suffix = ".DAMAGED-" + std::string(n);
+            for (std::size_t at; (at = dump.find(suffix)) != std::string::npos;) dump.erase(at, suffix.size());
+            std::vector<std::string> lines;
+            for (std::size_t start = 0, end; (end = dump.find('\n', start)) != std::string::npos; start = end + 1) {
+                lines.push_back(dump.substr(start, end - start));
+            }
+            std::sort(lines.begin(), lines.end());
+            return lines;
+        };
+        EXPECT_NE(damaged, m.StoreState());
+        EXPECT_EQ(unrenamed(damaged), unrenamed(m.StoreState()));
+        EXPECT_EQ(tuned, m.MachineState());
+        EXPECT_TRUE(m.FlagSet());
+        m.Optimize();  // backs up the machine as it is now, and tunes it
+        EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
+    }
+    m.Restore();
+    EXPECT_EQ(tuned, m.MachineState()) << "the fresh backup holds the values of its time";
+}
+
 }  // namespace
 }  // namespace vornix::test
+

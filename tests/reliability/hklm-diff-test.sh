@@ -142,18 +142,30 @@ tool_runs() {  # label, prefix of the exports, product key changes, TCP/IP chang
   tool 2 optimize --method 7 --speed 1
   tool 2 restore --json
   tool 5 restore
+  tool 5 backup --set-aside
   tool 0 status --method 1 --speed 4
   tool 0 status --json
   export_hklm "$2-refused"
-  expect_changes "$1, the tool's usage errors, restore without a backup, status" \
+  expect_changes "$1, the tool's usage errors, restore and set-aside without a backup, status" \
     "$2-before" "$2-refused" ""
   tool 0 optimize --method 1 --speed 4
   export_hklm "$2-optimized"
   expect_changes "$1, after vornix optimize" "$2-before" "$2-optimized" "$3
 $4"
   tool 0 restore
+  tool 1 backup --set-aside
   export_hklm "$2-restored"
-  expect_changes "$1, after vornix restore" "$2-before" "$2-restored" "$3"
+  expect_changes "$1, after vornix restore and a refused set-aside" "$2-before" "$2-restored" "$3"
+}
+
+# The export expected after `vornix backup --set-aside`: the one before, with
+# the family key and everything below it under its new name.
+set_aside_expected() {  # export name, family key, its new name
+  awk -v from="[$2" -v to="[$3" '{
+    i = index($0, from)
+    if (i > 0) { rest = substr($0, i + length(from)); c = substr(rest, 1, 1)
+                 if (c == "]" || c == "\\") $0 = substr($0, 1, i - 1) to rest }
+    print }' "$work/hklm-$1.txt" | sort
 }
 
 mkdir -p "$work"
@@ -208,6 +220,23 @@ expect_changes "Windows 98, after the restore" 98-before 98-restored "$store98"
 step PrepareXp
 export_hklm xp-tool-before
 tool_runs "Windows XP" xp-tool "$(grep -v '|InstallPath$' <<<"$xp_store")" "$xp_tcpip"
+
+# A damaged store (DefaultTTL a string) is moved aside whole, values and
+# data exactly, and nothing else of HKLM changes.
+family_nt="$product_nt\\Platform_Windows_NT_2K_XP"
+"$wine_run" reg add 'HKLM\Software\Vornix Internet Optimizer\Platform_Windows_NT_2K_XP' /reg:32 \
+  /v DefaultTTL /t REG_SZ /d 64 /f >/dev/null 2>&1 || fail "cannot damage the store"
+export_hklm xp-damaged
+tool 0 backup --set-aside
+export_hklm xp-set-aside
+if ! diff -u <(set_aside_expected xp-damaged "$family_nt" "$family_nt.damaged-1") \
+     "$work/hklm-xp-set-aside.txt" >"$work/hklm-diff.txt"; then
+  fail "Windows XP, vornix backup --set-aside: HKLM is not as documented:
+$(tail -n +3 "$work/hklm-diff.txt")"
+fi
+echo "hklm-diff-test: Windows XP, vornix backup --set-aside: the store moved whole, nothing else changed"
+tool 5 backup
+
 step ToolRefusedWhileWindowRuns
 
 "$wine_run" reg add "$tool_version" /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1 \
