@@ -49,7 +49,7 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
                       cmdRestore_, optionButtons_, lblNext1_, label1_,
                       {&panels_[0], &panels_[1], &panels_[2], &panels_[3], &panels_[4],
                        &panels_[5]},
-                      boxes_});
+                      dialogs_});
     return true;
 }
 

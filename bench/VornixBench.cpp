@@ -55,11 +55,9 @@ namespace {
 constexpr std::int32_t HKLM = kHkeyLocalMachine;
 constexpr const char* kBenchProduct = "Vornix Internet Optimizer Benchmark";
 const std::string kStoreKey = std::string("SOFTWARE\\") + kBenchProduct;
-const std::string kFamilyKey = kStoreKey + kNtStoreKey;
-
-std::string InterfaceKey(const std::string& name) {
-    return std::string(kInterfacesKey) + "\\" + name;
-}
+const std::string kFamilyKey = FamilyKey(kStoreKey, Family::NT);
+// The NT family's Parameters values.
+const std::span<const TcpipValue> kNtParameterValues = LocationsOf(Family::NT).keys[0].values;
 
 std::string BenchInterface(int i) {
     char name[32];

@@ -38,6 +38,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::Optimize;
     } else if (command == "restore") {
         line.command = Command::Restore;
+    } else if (command == "backup") {
+        line.command = Command::Backup;
     } else {
         return Error(text::kUnknownCommand + command);
     }
@@ -61,7 +63,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             (option == "--method" ? method : speed) = number;
         } else if (option == "--json" && !value && line.command == Command::Status) {
             line.json = true;
-        } else if (option == "--method" || option == "--speed" || option == "--json") {
+        } else if (option == "--set-aside" && !value && line.command == Command::Backup) {
+            line.setAside = true;
+        } else if (option == "--method" || option == "--speed" || option == "--json" ||
+                   option == "--set-aside") {
             return Error(text::kOptionNotHere + option);
         } else {
             return Error(text::kUnknownOption + args[i]);
@@ -90,14 +95,25 @@ std::string HelpText() {
     std::string help =
         "用法：\n"
         "  vornix status [--method N --speed N] [--json]\n"
-        "      显示正在运行的 Windows 系列、是否有原系统配置的备份，以及本程序管理的\n"
-        "      每个值的当前值；给出选择时，在每个当前值旁显示优化后的新值。\n"
+        "      显示正在运行的 Windows 系列和版本、是否有原系统配置的备份，以及本程序\n"
+        "      管理的每个值的当前值和此 Windows 是否读取它；给出选择时，在每个当前值\n"
+        "      旁显示优化后的新值。\n"
         "      --json 以一个 UTF-8 JSON 对象输出同样的内容。无需管理员权限。\n"
         "  vornix optimize --method N --speed N\n"
         "      与窗口中的“优化”相同：没有备份时先备份，再写入新值并核对。\n"
         "      完成后提示需要重新启动，但不会自动重新启动。\n"
         "  vornix restore\n"
-        "      与窗口中的“还原系统设置”相同。\n"
+        "      与窗口中的“还原系统设置”相同。没有任何备份时退出代码为 5。\n"
+        "  vornix backup\n"
+        "      用一行显示原系统配置的备份的状态。只读取，不写入；无需管理员权限。\n"
+        "      退出代码 0：有此 Windows 系列的完整备份，可以还原；5：没有任何备份；\n"
+        "      1：有备份，但无法在此 Windows 上还原（已损坏、无法读取，或只有另一\n"
+        "      Windows 系列的备份）。\n"
+        "  vornix backup --set-aside\n"
+        "      将此 Windows 系列已损坏的备份整个移到本程序注册表项中的新名称下\n"
+        "      （<备份项>.damaged-N），不删除任何内容，之后再次优化时会重新备份。\n"
+        "      只移开已损坏的备份：备份完好时退出代码为 1，没有备份时为 5。\n"
+        "      需要管理员权限。\n"
         "  vornix --help      显示本帮助。\n"
         "  vornix --version   显示版本。\n"
         "\n"
@@ -118,7 +134,9 @@ std::string HelpText() {
         "  1  操作未完成；没有丢失任何设置，原因与窗口中显示的相同\n"
         "  2  用法错误：未知的命令或选项，或网络连接方式、网速超出范围；未读写任何内容\n"
         "  3  需要管理员权限（注册表拒绝了写入）\n"
-        "  4  程序窗口或另一个 vornix 正在运行\n";
+        "  4  程序窗口或另一个 vornix 正在运行\n"
+        "  5  （restore、backup、backup --set-aside）没有备份：本程序的注册表项中没有任何 Windows 系列的\n"
+        "     原系统配置备份；未还原或更改任何内容\n";
     return help;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The console tool's command line: a command, the connection choice as the
 // window numbers it (method 1-6, then a speed of that method), and --json.
+// Options follow their command, and each command takes only its own.
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,15 +15,18 @@ enum class ExitCode {
     Usage = 2,          // unknown command or option, a choice out of range
     NeedsAdmin = 3,     // a write was refused as access denied
     AlreadyRunning = 4, // the window or another vornix is running
+    NoBackup = 5,       // restore, backup: the product key holds no backup of
+                        // either Windows family; nothing was read back or changed
 };
 
 struct CommandLine {
-    enum class Command { Help, Version, Status, Optimize, Restore };
+    enum class Command { Help, Version, Status, Optimize, Restore, Backup };
     Command command = Command::Help;
     // 0-based indexes into the profile table; set together or not at all.
     std::optional<int> method;
     std::optional<int> speed;
     bool json = false;
+    bool setAside = false;  // backup --set-aside
 };
 
 // The command line, or the reason it is not one (in the program's language).

@@ -1,32 +1,26 @@
 #include "console/ConsoleRun.h"
 
-#include "engine/RunTexts.h"
+#include "console/StatusReport.h"
 
 namespace vornix {
 
 ConsoleRun::ConsoleRun(SystemServices services, ConsoleOutput& output)
-    : boxes_(output), form_(std::move(services), controls_.View(boxes_)) {}
+    : dialogs_(output),
+      reg_(services.registry, services.codePage),
+      form_(std::move(services), controls_.View(dialogs_)) {}
 
-int ConsoleRun::Boxes::Show(const std::string& prompt, int style, const std::string& title) {
-    const int icon = style & 0xF0;
-    if (icon == kMbIconExclamation) {
-        failed = true;
-        output_.Err(prompt + "\n");
-        return kIdOk;
-    }
-    if (icon == kMbIconInformation) {  // the summary
-        output_.Out(prompt + "\n\n");
-        return kIdOk;
-    }
-    if (title == text::kClosingTitle) {
-        // Tell that a restart is needed; never make one.
-        const std::string question = text::kRestartQuestion;
-        const bool ends = prompt.size() >= question.size() &&
-                          prompt.compare(prompt.size() - question.size(), question.size(), question) == 0;
-        output_.Out((ends ? prompt.substr(0, prompt.size() - question.size()) : prompt) + "\n");
-        return kIdNo;
-    }
-    return kIdYes;  // the command itself asked to restore
+void ConsoleRun::Dialogs::Summary(const TuningSet& tuning, bool withMss) {
+    output_.Out(SummaryBox(tuning, withMss).prompt + "\n\n");
+}
+
+bool ConsoleRun::Dialogs::OfferRestart(RunKind kind) {
+    output_.Out(RestartNeededText(kind) + "\n");
+    return false;
+}
+
+void ConsoleRun::Dialogs::Failed(const Box& box) {
+    failed = true;
+    output_.Err(box.prompt + "\n");
 }
 
 ExitCode ConsoleRun::Optimize(int method, int speed) {
@@ -38,7 +32,15 @@ ExitCode ConsoleRun::Optimize(int method, int speed) {
 
 ExitCode ConsoleRun::Restore() {
     form_.cmdRestore_Click();
-    return Finish();
+    const ExitCode result = Finish();
+    // "No backup" lets a caller drop the product key, so it must be certain:
+    // the run stopped before any write (a refused write is recorded), and
+    // the store now holds no backup of either family.
+    if (result == ExitCode::NotCompleted && form_.lastWriteError() == 0 &&
+        NoBackupAtAll(ReadBackups(reg_, form_.ProductKey()))) {
+        return ExitCode::NoBackup;
+    }
+    return result;
 }
 
 ExitCode ConsoleRun::Finish() {
@@ -46,7 +48,7 @@ ExitCode ConsoleRun::Finish() {
     for (int tick = 0; tick < 1000 && controls_.tmrOptimize.enabled; ++tick) {
         form_.tmrOptimize_Timer();
     }
-    if (!boxes_.failed) return ExitCode::Done;
+    if (!dialogs_.failed) return ExitCode::Done;
     return form_.lastWriteError() == kErrorAccessDenied ? ExitCode::NeedsAdmin
                                                         : ExitCode::NotCompleted;
 }

@@ -1,14 +1,16 @@
 #pragma once
 // The window's Optimize and Restore runs for the console tool: the same
-// logic (Form1) driven tick after tick without the timer, with what the
-// window would show in message boxes told on the console instead. The
-// closing question is never answered Yes: the tool does not restart.
+// logic (Form1) driven tick after tick without the timer, with the run's
+// dialogs told on the console instead of shown. The command itself is the
+// answer to the restore question, and the restart is never made: the tool
+// says that one is needed.
 #include <memory>
 #include <string>
 
 #include "console/CommandLine.h"
 #include "engine/Form1.h"
 #include "engine/PlainControls.h"
+#include "engine/RunDialogs.h"
 
 namespace vornix {
 
@@ -26,23 +28,35 @@ public:
 
     // `method` and `speed` are 0-based rows of the profile table.
     ExitCode Optimize(int method, int speed);
+    // NoBackup when the run wrote nothing and the store holds no backup of
+    // either family; NotCompleted for any other run that failed.
     ExitCode Restore();
 
 private:
-    class Boxes final : public MessageBoxes {
+    class Dialogs final : public RunDialogs {
     public:
-        explicit Boxes(ConsoleOutput& output) : output_(output) {}
-        int Show(const std::string& prompt, int style, const std::string& title) override;
+        explicit Dialogs(ConsoleOutput& output) : output_(output) {}
+        void NoMethodChosen() override { Failed(NoMethodBox()); }
+        void Summary(const TuningSet& tuning, bool withMss) override;
+        bool ConfirmRestore() override { return true; }
+        void RunFailed(FailedStep step, const std::string& reason) override {
+            Failed(FailureBox(step, reason));
+        }
+        bool OfferRestart(RunKind kind) override;
+        void RestartFailed(RunKind kind) override { Failed(RestartFailedBox(kind)); }
+        void TimerFailed() override { Failed(TimerFailedBox()); }
         bool failed = false;
 
     private:
+        void Failed(const Box& box);
         ConsoleOutput& output_;
     };
 
     ExitCode Finish();
 
-    Boxes boxes_;
+    Dialogs dialogs_;
     PlainForm1Controls controls_;
+    Registry reg_;  // the store's own reading, apart from the run's
     Form1 form_;
 };
 

@@ -18,6 +18,14 @@ inline constexpr const char* kNoCommand = "请给出一个命令。";
 inline constexpr const char* kAlreadyRunning =
     "Vornix Internet Optimizer 的窗口或另一个 vornix 正在运行，请先关闭它。";
 
+// backup --set-aside.
+inline constexpr const char* kSetAsideDone = "已将损坏的备份移到：";
+inline constexpr const char* kSetAsideComplete =
+    "此 Windows 系列的备份完好，没有移开。可以使用 vornix restore 还原。";
+inline constexpr const char* kSetAsideNone = "没有此 Windows 系列的备份可以移开。";
+inline constexpr const char* kSetAsideFailed = "未能移开损坏的备份（错误代码 ";
+inline constexpr const char* kSetAsideFailedEnd = "），备份仍在原处：";
+
 // Status.
 inline constexpr const char* kWindowsFamily = "Windows 系列：";
 inline constexpr const char* kFamilyWin9x = "Windows 95/98/ME";
@@ -35,5 +43,14 @@ inline constexpr const char* kUnreadable = "无法读取";
 inline constexpr const char* kNotANumber = "不是有效的数字";
 inline constexpr const char* kBecomes = " → ";
 inline constexpr const char* kPreviewNote = "箭头右侧为优化后的新值。";
+inline constexpr const char* kWindowsVersion = "Windows 版本：";
+inline constexpr const char* kBuild = "，内部版本 ";
+// Whether this Windows reads a value, on the line below it.
+inline constexpr const char* kReads = "此 Windows 读取：";
+inline constexpr const char* kNotRead = "此 Windows 不读取：";
+inline constexpr const char* kReadUnknown = "此 Windows 是否读取未知：";
+inline constexpr const char* kSeeAlso = "；查看：";
+// Beside the arrow of a value this Windows does not read.
+inline constexpr const char* kNotReadMark = "（不生效）";
 
 }  // namespace vornix::text

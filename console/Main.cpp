@@ -64,17 +64,35 @@ int Run(int argc, wchar_t** argv) {
     const std::string productKey = "SOFTWARE\\" + product.productName;
     if (line.command == CommandLine::Command::Status) {
         Registry reg(registry, codePage);
-        clsOS os(version);
-        const Status status = ReadStatus(reg, os, productKey, line);
+        const Status status = ReadStatus(reg, version, productKey, line);
         output.Out(line.json ? StatusJson(status) : StatusText(status));
         return static_cast<int>(ExitCode::Done);
     }
+    if (line.command == CommandLine::Command::Backup && !line.setAside) {
+        Registry reg(registry, codePage);
+        clsOS os(version);
+        const BackupAnswer answer = AnswerBackup(reg, os, productKey);
+        output.Out(answer.text);
+        return static_cast<int>(answer.code);
+    }
 
-    // Runs change the machine: one program at a time, the window included.
+    // Runs and --set-aside change the machine: one program at a time, the
+    // window included.
     const Win32InstanceMutex mutex;
     if (mutex.AnotherIsRunning()) {
         output.Err(std::string(text::kAlreadyRunning) + "\n");
         return static_cast<int>(ExitCode::AlreadyRunning);
+    }
+    if (line.command == CommandLine::Command::Backup) {
+        Registry reg(registry, codePage);
+        clsOS os(version);
+        const BackupAnswer answer = SetAsideBackup(reg, os, productKey);
+        if (answer.code == ExitCode::Done) {
+            output.Out(answer.text);
+        } else {
+            output.Err(answer.text);
+        }
+        return static_cast<int>(answer.code);
     }
     NoRestart noRestart;
     ConsoleRun run(SystemServices{registry, codePage, version, noRestart, {}, product.productName},

@@ -1,5 +1,6 @@
 #include "console/StatusReport.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "console/ConsoleTexts.h"
@@ -20,14 +21,15 @@ const char* FamilyId(Family family) { return family == Family::Win9x ? "95/98/ME
 
 // Reads the values of `table` that sit in `key` (the table's own key, or an
 // interface key for the interface values).
-void ReadValues(Registry& reg, Family family, const std::string& key,
-                const std::string& interfaceName, const TcpipValue* first, const TcpipValue* last,
+void ReadValues(Registry& reg, const Status& status, const std::string& key,
+                const std::string& interfaceName, std::span<const TcpipValue> values,
                 const std::optional<TuningSet>& proposed, std::vector<ManagedValue>& out) {
-    std::vector<std::string> names;
-    for (const TcpipValue* v = first; v != last; ++v) names.push_back(v->name);
+    const Family family = *status.family;
+    const std::vector<std::string> names = NamesOf(values);
     const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        ManagedValue value{key, interfaceName, names[i], State::NotSet, 0, read[i].text, {}};
+        ManagedValue value{key,      interfaceName, names[i], State::NotSet, 0, read[i].text, {},
+                           ReadsOn(status.version, !interfaceName.empty(), names[i])};
         const NumberRead number = ToNumber(family, read[i]);
         switch (number.kind) {
             case NumberRead::Number: value.state = State::Set; value.current = number.value; break;
@@ -35,7 +37,7 @@ void ReadValues(Registry& reg, Family family, const std::string& key,
             case NumberRead::NotNumber: value.state = State::NotANumber; break;
             case NumberRead::Failed: value.state = State::Unreadable; break;
         }
-        if (proposed) value.proposed = (*proposed).*first[i].member;
+        if (proposed) value.proposed = (*proposed).*values[i].member;
         out.push_back(std::move(value));
     }
 }
@@ -88,67 +90,136 @@ const char* BackupStateId(StoredBackup::State state) {
     return "";
 }
 
+// "原系统配置的备份：" and what the store holds, as one line.
+std::string BackupLine(const std::vector<BackupStatus>& backups) {
+    std::string held;
+    for (const BackupStatus& b : backups) {
+        if (b.state == StoredBackup::State::None) continue;
+        if (!held.empty()) held += "；";
+        if (b.state == StoredBackup::State::Complete) {
+            held += std::string(text::kBackupOf) + FamilyName(b.family);
+        } else {
+            held += (b.state == StoredBackup::State::Damaged ? text::kBackupDamaged
+                                                             : text::kBackupUnreadable) +
+                    b.reason;
+        }
+    }
+    return text::kBackup + (held.empty() ? std::string(text::kBackupNone) : held) + "\n";
+}
+
 }  // namespace
 
-Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
-                  const CommandLine& line) {
-    Status status;
-    status.platform = os.OperatingPlatform();
-    status.method = line.method;
-    status.speed = line.speed;
-    if (status.platform == 0) return status;
-    const Family family = status.platform == 1 ? Family::Win9x : Family::NT;
-    status.family = family;
+std::vector<BackupStatus> ReadBackups(Registry& reg, const std::string& productKey) {
+    std::vector<BackupStatus> backups;
     for (const Family f : {Family::Win9x, Family::NT}) {
         TuningSet scratch;
         const StoredBackup stored = ReadBackup(reg, productKey, f, scratch);
-        status.backups.push_back({f, stored.state, stored.reason});
+        backups.push_back({f, stored.state, stored.reason});
     }
+    return backups;
+}
+
+bool NoBackupAtAll(const std::vector<BackupStatus>& backups) {
+    return std::all_of(backups.begin(), backups.end(), [](const BackupStatus& b) {
+        return b.state == StoredBackup::State::None;
+    });
+}
+
+BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKey) {
+    const std::vector<BackupStatus> backups = ReadBackups(reg, productKey);
+    BackupAnswer answer{ExitCode::NotCompleted, BackupLine(backups)};
+    if (NoBackupAtAll(backups)) {
+        answer.code = ExitCode::NoBackup;
+        return answer;
+    }
+    const std::optional<Family> running = FamilyOf(os.OperatingPlatform());
+    if (!running) return answer;  // no family the program could restore on
+    for (const BackupStatus& b : backups) {
+        if (b.family == running && b.state == StoredBackup::State::Complete) {
+            answer.code = ExitCode::Done;
+        }
+    }
+    return answer;
+}
+
+BackupAnswer SetAsideBackup(Registry& reg, clsOS& os, const std::string& productKey) {
+    const std::optional<Family> running = FamilyOf(os.OperatingPlatform());
+    if (!running) return {ExitCode::NotCompleted, std::string(text::kReasonUnknownWindows) + "\n"};
+    const SetAside moved = SetAsideDamagedBackup(reg, productKey, *running);
+    const std::string familyKey = "HKEY_LOCAL_MACHINE\\" + FamilyKey(productKey, *running);
+    if (moved.Moved()) {
+        return {ExitCode::Done, text::kSetAsideDone + ("HKEY_LOCAL_MACHINE\\" + moved.key) + "\n"};
+    }
+    switch (moved.state) {
+        case StoredBackup::State::None:
+            return {ExitCode::NoBackup, std::string(text::kSetAsideNone) + "\n"};
+        case StoredBackup::State::Complete:
+            return {ExitCode::NotCompleted, std::string(text::kSetAsideComplete) + "\n"};
+        case StoredBackup::State::Unreadable:
+            return {ExitCode::NotCompleted, BackupLine(ReadBackups(reg, productKey))};
+        case StoredBackup::State::Damaged:
+            break;
+    }
+    return {moved.error == kErrorAccessDenied ? ExitCode::NeedsAdmin : ExitCode::NotCompleted,
+            text::kSetAsideFailed + std::to_string(moved.error) + text::kSetAsideFailedEnd +
+                familyKey + "\n"};
+}
+
+Status ReadStatus(Registry& reg, VersionSource& version, const std::string& productKey,
+                  const CommandLine& line) {
+    Status status;
+    clsOS os(version);
+    status.platform = os.OperatingPlatform();
+    status.version.dwOSVersionInfoSize = sizeof status.version;
+    version.RealVersion(status.version);
+    status.method = line.method;
+    status.speed = line.speed;
+    // The store is read whatever the Windows: a backup it holds is there to
+    // be told about even where no value can be read or written.
+    status.backups = ReadBackups(reg, productKey);
+    status.family = FamilyOf(status.platform);
+    if (!status.family) return status;
+    const Family family = *status.family;
+    const FamilyLocations& where = LocationsOf(family);
     std::optional<TuningSet> proposed;
     if (line.method) {
         proposed.emplace();
         SelectSpeed(*proposed, *line.method, static_cast<std::int16_t>(*line.speed));
         SetFixedMembers(*proposed);
     }
-    if (family == Family::Win9x) {
-        for (const auto& [key, values] : GroupByKey(kWin9xValues.data(),
-                                                    kWin9xValues.data() + kWin9xValues.size())) {
-            ReadValues(reg, family, key, {}, values.front(), values.front() + values.size(),
-                       proposed, status.values);
-        }
-        return status;
+    // The family's keys, then each interface's.
+    for (const TcpipKey& key : where.keys) {
+        ReadValues(reg, status, key.path, {}, key.values, proposed, status.values);
     }
-    ReadValues(reg, family, kTcpipParametersKey, {}, kNtParameterValues.data(),
-               kNtParameterValues.data() + kNtParameterValues.size(), proposed, status.values);
-    const Registry::KeyNames interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
-    status.interfacesUnreadable =
-        interfaces.error != kErrorSuccess && interfaces.error != kErrorFileNotFound;
+    const Interfaces interfaces = ListInterfaces(reg, family);
+    status.interfacesUnreadable = !interfaces.readable;
     for (const std::string& name : interfaces.names) {
-        ReadValues(reg, family, std::string(kInterfacesKey) + "\\" + name, name,
-                   kNtInterfaceValues.data(), kNtInterfaceValues.data() + kNtInterfaceValues.size(),
-                   proposed, status.values);
+        ReadValues(reg, status, InterfaceKey(name), name, where.interfaceValues, proposed,
+                   status.values);
     }
     return status;
+}
+
+std::string VersionText(const OsVersionRecord& v) {
+    return std::to_string(v.dwMajorVersion) + "." + std::to_string(v.dwMinorVersion) + text::kBuild +
+           std::to_string(v.dwBuildNumber);
+}
+
+std::string ReadsText(const WindowsReads& reads) {
+    std::string line = reads.answer == WindowsReads::Answer::Read      ? text::kReads
+                       : reads.answer == WindowsReads::Answer::NotRead ? text::kNotRead
+                                                                       : text::kReadUnknown;
+    line += reads.reason;
+    if (*reads.successor != '\0') line += text::kSeeAlso + std::string(reads.successor);
+    return line;
 }
 
 std::string StatusText(const Status& status) {
     std::string out = text::kWindowsFamily;
     out += status.family ? FamilyName(*status.family) : text::kFamilyUnknown;
     out += "\n";
-    out += text::kBackup;
-    std::string backups;
-    for (const BackupStatus& b : status.backups) {
-        if (b.state == StoredBackup::State::None) continue;
-        if (!backups.empty()) backups += "；";
-        if (b.state == StoredBackup::State::Complete) {
-            backups += std::string(text::kBackupOf) + FamilyName(b.family);
-        } else {
-            backups += (b.state == StoredBackup::State::Damaged ? text::kBackupDamaged
-                                                                : text::kBackupUnreadable) +
-                       b.reason;
-        }
-    }
-    out += (backups.empty() ? std::string(text::kBackupNone) : backups) + "\n";
+    if (status.family) out += text::kWindowsVersion + VersionText(status.version) + "\n";
+    out += BackupLine(status.backups);
     if (status.method) {
         const ConnectionMethod& method = ConnectionMethods()[static_cast<std::size_t>(*status.method)];
         out += std::string(text::kChoice) + method.caption + "，" +
@@ -164,9 +235,11 @@ std::string StatusText(const Status& status) {
         }
         std::string line = "  " + v.name;
         line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
+        const std::size_t column = line.size();
         line += Current(v);
         if (v.proposed) line += text::kBecomes + std::to_string(*v.proposed);
-        out += line + "\n";
+        if (v.proposed && v.reads.answer == WindowsReads::Answer::NotRead) line += text::kNotReadMark;
+        out += line + "\n" + std::string(column, ' ') + ReadsText(v.reads) + "\n";
     }
     if (status.interfacesUnreadable) {
         out += "\n";
@@ -179,6 +252,9 @@ std::string StatusText(const Status& status) {
 std::string StatusJson(const Status& status) {
     std::string out = "{\"windows\":{\"platform\":" + std::to_string(status.platform) +
                       ",\"family\":" + (status.family ? Json(FamilyId(*status.family)) : "null") +
+                      ",\"version\":" + Json(std::to_string(status.version.dwMajorVersion) + "." +
+                                              std::to_string(status.version.dwMinorVersion) + "." +
+                                              std::to_string(status.version.dwBuildNumber)) +
                       "},\"backups\":[";
     for (std::size_t i = 0; i < status.backups.size(); ++i) {
         const BackupStatus& b = status.backups[i];
@@ -210,6 +286,8 @@ std::string StatusJson(const Status& status) {
             out += ",\"text\":" + Json(v.text);
         }
         if (v.proposed) out += ",\"new\":" + std::to_string(*v.proposed);
+        out += ",\"windowsReads\":" + Json(AnswerId(v.reads.answer)) + ",\"why\":" + Json(v.reads.reason);
+        if (*v.reads.successor != '\0') out += ",\"seeAlso\":" + Json(v.reads.successor);
         out += "}";
     }
     return out + "]}\n";

@@ -1,14 +1,16 @@
 #pragma once
-// What `vornix status` shows: the running Windows family, the backups the
-// store holds, and every value the program manages where that family keeps
-// it, with the value an optimize run would write beside it when a choice is
-// given. Reading it writes nothing.
+// What `vornix status` shows: the running Windows family and version, the
+// backups the store holds, and every value the program manages where that
+// family keeps it, whether this Windows reads it, and the value an optimize
+// run would write beside it when a choice is given. Reading it writes
+// nothing.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "console/CommandLine.h"
+#include "console/WindowsReads.h"
 #include "engine/BackupStore.h"
 #include "engine/RegistryNumbers.h"
 #include "system/Registry.h"
@@ -25,6 +27,7 @@ struct ManagedValue {
     std::int32_t current = 0;               // when set
     std::string text;                       // a 95/98/ME value's text, as stored
     std::optional<std::int32_t> proposed;   // what an optimize run writes
+    WindowsReads reads;                     // whether the running Windows reads it
 };
 
 struct BackupStatus {
@@ -35,6 +38,7 @@ struct BackupStatus {
 
 struct Status {
     std::int32_t platform = 0;
+    OsVersionRecord version{};  // the real version, not the one GetVersionExA tells
     std::optional<Family> family;
     std::vector<BackupStatus> backups;  // both families, 95/98/ME first
     std::optional<int> method, speed;   // the choice, 0-based
@@ -42,8 +46,31 @@ struct Status {
     bool interfacesUnreadable = false;  // the list of interfaces could not be read
 };
 
-Status ReadStatus(Registry& reg, clsOS& os, const std::string& productKey,
+Status ReadStatus(Registry& reg, VersionSource& version, const std::string& productKey,
                   const CommandLine& line);
+
+// Both families' backups as the store below `productKey` holds them,
+// 95/98/ME first. Nothing is written.
+std::vector<BackupStatus> ReadBackups(Registry& reg, const std::string& productKey);
+
+// Neither family has a backup: there is nothing a restore could put back.
+bool NoBackupAtAll(const std::vector<BackupStatus>& backups);
+
+// What `vornix backup` tells: the status report's backup line, and Done when
+// a complete backup of the running family exists (a restore can be made),
+// NoBackup when there is no backup at all, and NotCompleted when the store
+// holds one that cannot be restored on this Windows (damaged, unreadable,
+// only the other family's, or a Windows the program does not know).
+struct BackupAnswer {
+    ExitCode code = ExitCode::NotCompleted;
+    std::string text;
+};
+BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKey);
+// `vornix backup --set-aside`: moves the running family's damaged backup
+// aside (SetAsideDamagedBackup). Done when it was moved; NoBackup when this
+// family has none; NotCompleted when it is complete, cannot be read, or the
+// move failed (NeedsAdmin when refused as access denied), nothing lost.
+BackupAnswer SetAsideBackup(Registry& reg, clsOS& os, const std::string& productKey);
 
 // The report for a reader, and the same as one JSON object.
 std::string StatusText(const Status& status);

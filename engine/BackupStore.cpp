@@ -1,19 +1,56 @@
 #include "engine/BackupStore.h"
 
 #include <algorithm>
+#include <cctype>
+#include <iterator>
+#include <set>
 
 #include "engine/NumberText.h"
 #include "engine/RunTexts.h"
-#include "engine/TcpipLocations.h"
 
 namespace vornix {
+namespace {
 
+constexpr const char* kStoreInterfacesKey = "\\Interfaces";
+constexpr const char* kStoreTextsKey = "\\Texts";
+constexpr const char* kAbsentValuesName = "AbsentValues";
+constexpr const char* kBackupFormatName = "BackupFormat";
+constexpr std::int32_t kBackupFormatWriting = 1;
+constexpr std::int32_t kBackupFormatWithAbsence = 2;
+
+// The store's plain values of a family: the values its TCP/IP keys hold,
+// after those only its interfaces have (MTU), which the last interface's
+// stands for.
+std::vector<StoreValue> PlainValues(Family family) {
+    const FamilyLocations& where = LocationsOf(family);
+    std::vector<StoreValue> values;
+    auto inKeys = [&](const char* name) {
+        for (const TcpipKey& key : where.keys) {
+            for (const TcpipValue& v : key.values) {
+                if (std::string_view(v.name) == name) return true;
+            }
+        }
+        return false;
+    };
+    for (const TcpipValue& v : where.interfaceValues) {
+        if (!inKeys(v.name)) values.push_back({v.name, v.member});
+    }
+    for (const TcpipKey& key : where.keys) {
+        for (const TcpipValue& v : key.values) values.push_back({v.name, v.member});
+    }
+    if (family == Family::NT) {
+        for (StoreValue& v : values) {
+            const std::string_view name = v.name;
+            v.zeroMeansAbsent = name == "MTU" || name == "TcpWindowSize" || name == "DefaultTTL";
+        }
+    }
+    return values;
+}
+
+// The names of absent values, joined by "," and split again.
 std::string JoinNames(const std::vector<std::string>& names) {
     std::string list;
-    for (const auto& name : names) {
-        if (!list.empty()) list += ",";
-        list += name;
-    }
+    for (const auto& name : names) list += (list.empty() ? "" : ",") + name;
     return list;
 }
 
@@ -28,45 +65,109 @@ std::set<std::string> SplitNames(const std::string& list) {
     return names;
 }
 
-namespace {
-
-std::string Field(const std::optional<std::int32_t>& value) {
-    return value ? std::to_string(*value) : "-";
+// An interface's record: its values in the family's order, such as
+// "MTU=1400;TcpWindowSize=-" ("-": the value did not exist).
+std::string FormatInterfaceRecord(const InterfaceRecord& record) {
+    std::string text;
+    for (const TcpipValue& v : LocationsOf(Family::NT).interfaceValues) {
+        const auto at = record.find(v.name);
+        const bool present = at != record.end() && at->second;
+        text += (text.empty() ? "" : ";") + std::string(v.name) + "=" +
+                (present ? std::to_string(*at->second) : "-");
+    }
+    return text;
 }
 
-// "-" for absent, else a number; false for anything else.
-bool ParseField(std::string_view text, std::optional<std::int32_t>& value) {
-    if (text == "-") {
-        value.reset();
-        return true;
+// Empty when the text is not a record this program wrote.
+std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text) {
+    InterfaceRecord record;
+    std::string_view rest(text);
+    for (const TcpipValue& v : LocationsOf(Family::NT).interfaceValues) {
+        const std::string head = (record.empty() ? "" : ";") + std::string(v.name) + "=";
+        if (rest.substr(0, head.size()) != head) return std::nullopt;
+        rest.remove_prefix(head.size());
+        const std::string_view field = rest.substr(0, rest.find(';'));
+        rest.remove_prefix(field.size());
+        if (field == "-") {
+            record[v.name] = std::nullopt;
+        } else if (const auto number = ParseNumberText(field)) {
+            record[v.name] = number;
+        } else {
+            return std::nullopt;
+        }
     }
-    value = ParseNumberText(text);
-    return value.has_value();
+    if (!rest.empty()) return std::nullopt;
+    return record;
+}
+
+Registry::NewValue FormatValue(std::int32_t format) {
+    return NumberValue(Family::NT, kBackupFormatName, format);
 }
 
 }  // namespace
 
-std::string FormatInterfaceRecord(const InterfaceRecord& record) {
-    return "MTU=" + Field(record.mtu) + ";TcpWindowSize=" + Field(record.tcpWindowSize);
+std::string FamilyKey(const std::string& productKey, Family family) {
+    return productKey + (family == Family::Win9x ? "\\Platform_Windows_95_98_ME"
+                                                 : "\\Platform_Windows_NT_2K_XP");
 }
 
-std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text) {
-    static constexpr std::string_view kMtu = "MTU=";
-    static constexpr std::string_view kWindow = ";TcpWindowSize=";
-    const std::size_t window = text.find(kWindow);
-    if (text.rfind(kMtu, 0) != 0 || window == std::string::npos) return std::nullopt;
-    InterfaceRecord record;
-    const std::string_view all(text);
-    if (!ParseField(all.substr(kMtu.size(), window - kMtu.size()), record.mtu) ||
-        !ParseField(all.substr(window + kWindow.size()), record.tcpWindowSize)) {
-        return std::nullopt;
-    }
-    return record;
+std::span<const StoreValue> StoreValuesOf(Family family) {
+    static const std::vector<StoreValue> win9x = PlainValues(Family::Win9x);
+    static const std::vector<StoreValue> nt = PlainValues(Family::NT);
+    return family == Family::Win9x ? win9x : nt;
 }
+
+// Writing.
+
+long WriteBackup(Registry& reg, const std::string& productKey, Family family,
+                 const MachineValues& machine) {
+    // The plain values, absent ones as 0 with their names listed; beside
+    // them the exact texts (95/98/ME: "576" is kept as " 576" in the plain
+    // value) or each interface's record (NT).
+    std::vector<Registry::NewValue> plain, extras;
+    std::vector<std::string> absent;
+    for (const MachineValues::Value& v : machine.values) {
+        plain.push_back(NumberValue(family, v.name, v.number.value_or(0)));
+        if (!v.number) {
+            absent.push_back(v.name);
+        } else if (family == Family::Win9x) {
+            extras.push_back(TextValue(v.name, v.text));
+        }
+    }
+    plain.push_back(TextValue(kAbsentValuesName, JoinNames(absent)));
+    for (const auto& [name, record] : machine.interfaces) {
+        extras.push_back(TextValue(name, FormatInterfaceRecord(record)));
+    }
+
+    const std::string familyKey = FamilyKey(productKey, family);
+    const std::string extrasKey =
+        familyKey + (family == Family::Win9x ? kStoreTextsKey : kStoreInterfacesKey);
+    long result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, {FormatValue(kBackupFormatWriting)});
+    if (result == kErrorSuccess) result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, plain);
+    if (result == kErrorSuccess && !extras.empty()) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, extrasKey, extras);
+    }
+    if (result == kErrorSuccess) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, familyKey,
+                                   {FormatValue(kBackupFormatWithAbsence)});
+    }
+    if (result == kErrorSuccess) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, productKey,
+                                   {NumberValue(Family::NT, kBackupFlagName, 1)},
+                                   Registry::KeyMode::Create, Registry::NameForm::Unicode);
+    }
+    return result;
+}
+
+// Reading.
 
 namespace {
 
 using State = StoredBackup::State;
+
+bool AnyFailed(const std::vector<Registry::Value>& values) {
+    return std::any_of(values.begin(), values.end(), [](const auto& v) { return v.Failed(); });
+}
 
 // Builds the changes of a restore key by key, in the order they are added.
 class ChangeList {
@@ -98,22 +199,8 @@ StoredBackup Unreadable(const std::string& key) {
 }
 
 StoredBackup Damaged(const std::string& key, const std::string& name) {
-    return Stop(State::Damaged, text::Naming(text::kReasonStoreDamaged, key, name));
-}
-
-bool AnyFailed(const std::vector<Registry::Value>& values) {
-    return std::any_of(values.begin(), values.end(), [](const auto& v) { return v.Failed(); });
-}
-
-std::vector<std::string> PlainNames(Family family) {
-    std::vector<std::string> names;
-    if (family == Family::Win9x) {
-        for (const auto& v : kWin9xValues) names.push_back(v.name);
-    } else {
-        names.push_back("MTU");
-        for (const auto& v : kNtParameterValues) names.push_back(v.name);
-    }
-    return names;
+    return Stop(State::Damaged,
+                text::Naming(text::kReasonStoreDamaged, key, name) + "\r\n" + text::kSetAsideHint);
 }
 
 }  // namespace
@@ -133,12 +220,6 @@ BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey) {
     return AnyFailed(forms) ? BackupFlag::Unreadable : BackupFlag::NotSet;
 }
 
-long WriteBackupFlag(Registry& reg, const std::string& productKey) {
-    return reg.SaveRegValues(kHkeyLocalMachine, productKey,
-                             {NumberValue(Family::NT, kBackupFlagName, 1)},
-                             Registry::KeyMode::Create, Registry::NameForm::Unicode);
-}
-
 StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
                         TuningSet& tuning) {
     switch (ReadBackupFlag(reg, productKey)) {
@@ -147,10 +228,10 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
         case BackupFlag::Set: break;
     }
 
-    const std::string familyKey =
-        productKey + (family == Family::Win9x ? kWin9xStoreKey : kNtStoreKey);
-    std::vector<std::string> names = PlainNames(family);
-    const std::size_t plain = names.size();
+    const std::string familyKey = FamilyKey(productKey, family);
+    const std::span<const StoreValue> store = StoreValuesOf(family);
+    std::vector<std::string> names;
+    for (const StoreValue& v : store) names.push_back(v.name);
     names.push_back(kAbsentValuesName);
     names.push_back(kBackupFormatName);
     const std::vector<Registry::Value> saved = reg.ReadRegValues(kHkeyLocalMachine, familyKey, names);
@@ -159,87 +240,113 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
     if (std::all_of(saved.begin(), saved.end(), [](const auto& v) { return v.Absent(); })) {
         return {};
     }
-    const Registry::Value& format = saved[plain + 1];
+    const Registry::Value& absentList = saved[store.size()];
+    const Registry::Value& format = saved[store.size() + 1];
     if (format.Read() && !format.IsDword()) return Damaged(familyKey, kBackupFormatName);
     if (format.IsDword() && format.number == kBackupFormatWriting) return {};  // unfinished
     if (format.IsDword() && format.number != kBackupFormatWithAbsence) {
         return Damaged(familyKey, kBackupFormatName);
     }
     const bool recordsAbsence = format.IsDword();
-    if (recordsAbsence && !saved[plain].IsString()) return Damaged(familyKey, kAbsentValuesName);
+    if (recordsAbsence && !absentList.IsString()) return Damaged(familyKey, kAbsentValuesName);
     const std::set<std::string> absent =
-        recordsAbsence ? SplitNames(saved[plain].text) : std::set<std::string>();
+        recordsAbsence ? SplitNames(absentList.text) : std::set<std::string>();
+
+    // Each plain value as a restore gives it back: a number, or none for a
+    // value to delete. Every value the store does not list as absent must
+    // hold a number of the family's form.
+    std::map<std::string, std::optional<std::int32_t>> values;
+    for (std::size_t i = 0; i < store.size(); ++i) {
+        const StoreValue& v = store[i];
+        values[v.name] = std::nullopt;
+        if (absent.count(v.name)) continue;
+        const NumberRead read = ToNumber(family, saved[i]);
+        if (read.kind != NumberRead::Number) return Damaged(familyKey, v.name);
+        if (!recordsAbsence && v.zeroMeansAbsent && read.value == 0) continue;
+        values[v.name] = read.value;
+        tuning.*v.member = read.value;
+    }
 
     ChangeList changes(family);
-    if (family == Family::Win9x) {
-        // The source texts as they were, where the store has them.
-        std::vector<Registry::Value> texts(plain);
-        if (recordsAbsence) {
-            texts = reg.ReadRegValues(kHkeyLocalMachine, familyKey + kStoreTextsKey,
-                                      std::vector<std::string>(names.begin(),
-                                                               names.begin() + static_cast<std::ptrdiff_t>(plain)));
-            if (AnyFailed(texts)) return Unreadable(familyKey + kStoreTextsKey);
-        }
-        for (std::size_t i = 0; i < plain; ++i) {
-            const TcpipValue& v = kWin9xValues[i];
-            if (absent.count(v.name)) {
-                changes.Put(v.key, v.name, std::nullopt);
-                continue;
-            }
-            const NumberRead read = ToNumber(family, saved[i]);
-            if (read.kind != NumberRead::Number) return Damaged(familyKey, v.name);
-            tuning.*v.member = read.value;
-            changes.Put(v.key, v.name, read.value);
-            // The text exactly as it was, when it stands for the same number.
-            if (texts[i].IsString() && ParseNumberText(texts[i].text) == read.value) {
-                changes.KeepText(texts[i].text);
-            }
-        }
-        return {State::Complete, {}, changes.Take()};
-    }
-
-    // NT family. Every value the store does not list as absent must be a
-    // DWORD. In the plain store of earlier versions, 0 for MTU, TcpWindowSize
-    // or DefaultTTL can only mean the value did not exist: 0 is no valid
-    // setting for any of them, so those are deleted rather than written.
-    std::vector<std::optional<std::int32_t>> values(plain);
-    for (std::size_t i = 0; i < plain; ++i) {
-        if (absent.count(names[i])) continue;
-        if (!saved[i].IsDword()) return Damaged(familyKey, names[i]);
-        const bool zeroMeansAbsent =
-            names[i] == "MTU" || names[i] == "TcpWindowSize" || names[i] == "DefaultTTL";
-        if (!recordsAbsence && zeroMeansAbsent && saved[i].number == 0) continue;
-        values[i] = saved[i].number;
-        tuning.*(i == 0 ? &TuningSet::lngMTU : kNtParameterValues[i - 1].member) = saved[i].number;
-    }
-
-    const Registry::KeyNames interfaces = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
-    if (interfaces.error != kErrorSuccess && interfaces.error != kErrorFileNotFound) {
-        return Unreadable(kInterfacesKey);
-    }
+    const FamilyLocations& where = LocationsOf(family);
+    // Each interface its own values; in the plain store one MTU and the
+    // global window stand for all of them.
+    const Interfaces interfaces = ListInterfaces(reg, family);
+    if (!interfaces.readable) return Unreadable(kInterfacesKey);
     const std::string recordsKey = familyKey + kStoreInterfacesKey;
     std::vector<Registry::Value> records(interfaces.names.size());
-    if (recordsAbsence) {
+    if (recordsAbsence && !interfaces.names.empty()) {
         records = reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces.names);
         if (AnyFailed(records)) return Unreadable(recordsKey);
     }
     for (std::size_t i = 0; i < interfaces.names.size(); ++i) {
-        const std::string key = std::string(kInterfacesKey) + "\\" + interfaces.names[i];
-        InterfaceRecord record{values[0], values[1]};  // one MTU and the global window for all
+        std::optional<InterfaceRecord> record = InterfaceRecord(values.begin(), values.end());
         if (recordsAbsence) {
             if (records[i].Absent()) continue;  // an interface added after the backup
-            const auto own = records[i].IsString() ? ParseInterfaceRecord(records[i].text)
-                                                   : std::nullopt;
-            if (!own) return Damaged(recordsKey, interfaces.names[i]);
-            record = *own;
+            record = records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
+            if (!record) return Damaged(recordsKey, interfaces.names[i]);
         }
-        changes.Put(key, "MTU", record.mtu, Registry::KeyMode::Existing);
-        changes.Put(key, "TcpWindowSize", record.tcpWindowSize, Registry::KeyMode::Existing);
+        for (const TcpipValue& v : where.interfaceValues) {
+            changes.Put(InterfaceKey(interfaces.names[i]), v.name, (*record)[v.name],
+                        Registry::KeyMode::Existing);
+        }
     }
-    for (std::size_t i = 1; i < plain; ++i) {
-        changes.Put(kTcpipParametersKey, names[i], values[i]);
+
+    // The source texts as they were, where the store has them (95/98/ME).
+    std::vector<Registry::Value> texts(store.size());
+    if (recordsAbsence && family == Family::Win9x) {
+        texts = reg.ReadRegValues(kHkeyLocalMachine, familyKey + kStoreTextsKey,
+                                  std::vector<std::string>(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(store.size())));
+        if (AnyFailed(texts)) return Unreadable(familyKey + kStoreTextsKey);
+    }
+    for (const TcpipKey& key : where.keys) {
+        for (const TcpipValue& v : key.values) {
+            const std::optional<std::int32_t> value = values[v.name];
+            changes.Put(key.path, v.name, value);
+            // The text exactly as it was, when it stands for the same number.
+            const auto at = std::find(names.begin(), names.end(), v.name) - names.begin();
+            const Registry::Value& was = texts[static_cast<std::size_t>(at)];
+            if (value && was.IsString() && ParseNumberText(was.text) == value) {
+                changes.KeepText(was.text);
+            }
+        }
     }
     return {State::Complete, {}, changes.Take()};
+}
+
+SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family) {
+    TuningSet scratch;
+    SetAside result{ReadBackup(reg, productKey, family, scratch).state, kErrorSuccess, {}};
+    if (result.state != State::Damaged) return result;
+    const std::string familyKey = FamilyKey(productKey, family);
+    const Registry::KeyNames taken = reg.SubKeyNames(kHkeyLocalMachine, productKey);
+    if (taken.error != kErrorSuccess) {
+        result.error = taken.error;
+        return result;
+    }
+    const std::string base = familyKey.substr(productKey.size() + 1) + ".damaged-";
+    for (int n = 1;; ++n) {
+        const std::string name = base + std::to_string(n);
+        const bool free = std::none_of(taken.names.begin(), taken.names.end(), [&](const auto& t) {
+            return std::equal(t.begin(), t.end(), name.begin(), name.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            });
+        });
+        if (free) {
+            result.key = productKey + "\\" + name;
+            break;
+        }
+    }
+    result.error = reg.CopyRegTree(kHkeyLocalMachine, familyKey, result.key);
+    if (result.error != kErrorSuccess) {
+        // A copy cut short is only ours: the store stays where it was.
+        reg.DeleteRegTree(kHkeyLocalMachine, result.key);
+        result.key.clear();
+        return result;
+    }
+    result.error = reg.DeleteRegTree(kHkeyLocalMachine, familyKey);
+    return result;
 }
 
 }  // namespace vornix

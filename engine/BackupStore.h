@@ -1,5 +1,6 @@
 #pragma once
-// The backup store below the product key, and the reading of it.
+// The backup store below the product key: its layout, its writing and its
+// reading.
 //
 //   SOFTWARE\<product>                      "备份    " DWORD 1 once a backup is complete,
 //                                           written after everything else
@@ -34,11 +35,13 @@
 // program writes only the Unicode form and never deletes an older one.
 #include <cstdint>
 #include <optional>
-#include <set>
+#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "engine/RegistryNumbers.h"
+#include "engine/TcpipLocations.h"
 #include "profiles/TuningSet.h"
 #include "system/Registry.h"
 
@@ -50,27 +53,53 @@ inline constexpr const char* kBackupFlagName = "备份    ";
 // written through a code page that lacks one or both of its characters.
 inline constexpr const char* kLossyBackupFlagNames[] = {"??    ", "?份    ", "备?    "};
 inline constexpr const char* kInstallPathName = "InstallPath";
-inline constexpr const char* kWin9xStoreKey = "\\Platform_Windows_95_98_ME";
-inline constexpr const char* kNtStoreKey = "\\Platform_Windows_NT_2K_XP";
-inline constexpr const char* kStoreInterfacesKey = "\\Interfaces";
-inline constexpr const char* kStoreTextsKey = "\\Texts";
-inline constexpr const char* kAbsentValuesName = "AbsentValues";
-inline constexpr const char* kBackupFormatName = "BackupFormat";
-inline constexpr std::int32_t kBackupFormatWriting = 1;
-inline constexpr std::int32_t kBackupFormatWithAbsence = 2;
 
-// The names of absent values, joined by "," and split again.
-std::string JoinNames(const std::vector<std::string>& names);
-std::set<std::string> SplitNames(const std::string& list);
+// The key of a family's backup below the product key.
+std::string FamilyKey(const std::string& productKey, Family family);
 
-// One interface's record: its MTU and TcpWindowSize, each absent or a number.
-struct InterfaceRecord {
-    std::optional<std::int32_t> mtu;
-    std::optional<std::int32_t> tcpWindowSize;
+// A plain value of a family key, and the tuning-set member it holds.
+struct StoreValue {
+    const char* name;
+    TuningMember member;
+    // In the plain store of earlier versions a 0 here can only mean the
+    // value did not exist: 0 is no valid MTU, receive window or TTL.
+    bool zeroMeansAbsent = false;
 };
-std::string FormatInterfaceRecord(const InterfaceRecord& record);
-// Empty when the text is not a record this program wrote.
-std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text);
+// The plain values of the family's key, in the order they are written.
+// 95/98/ME: the eight values of its TCP/IP keys, under their own names. NT:
+// "MTU", the last interface's (standing for all of them), then the six
+// Parameters values.
+std::span<const StoreValue> StoreValuesOf(Family family);
+
+// An interface's own values, by name (the family's interface values): a
+// number, or none for a value that did not exist.
+using InterfaceRecord = std::map<std::string, std::optional<std::int32_t>>;
+
+// What a backup keeps of the machine: each plain value of the store (none
+// for one that did not exist; a 95/98/ME value's text as it was), and on the
+// NT family each interface's own values.
+struct MachineValues {
+    struct Value {
+        std::string name;
+        std::optional<std::int32_t> number;
+        std::string text;
+    };
+    std::vector<Value> values;  // in the order of StoreValuesOf
+    std::vector<std::pair<std::string, InterfaceRecord>> interfaces;
+};
+
+// Writes a backup of `family` below `productKey`: the family key marked
+// unfinished until everything in it is written, and the flag last, so that
+// a flag of 1 always stands for a complete store. Stops at the first write
+// that fails and returns its Win32 code; 0 when all is written.
+long WriteBackup(Registry& reg, const std::string& productKey, Family family,
+                 const MachineValues& machine);
+
+// The backup flag below `productKey`: set when the flag, in any of the forms
+// above, is a DWORD holding 1; unreadable when no form holds 1 and one of
+// them could not be read.
+enum class BackupFlag { NotSet, Set, Unreadable };
+BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey);
 
 // The changes for one key that give back what a backup holds: values to
 // write in order, then values to delete. Interface keys are written only if
@@ -96,14 +125,6 @@ struct StoredBackup {
     std::vector<KeyChanges> changes;
 };
 
-// The backup flag below `productKey`: set when the flag, in any of the forms
-// above, is a DWORD holding 1; unreadable when no form holds 1 and one of
-// them could not be read.
-enum class BackupFlag { NotSet, Set, Unreadable };
-BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey);
-// Sets the flag, in its Unicode form; the Win32 code of the write.
-long WriteBackupFlag(Registry& reg, const std::string& productKey);
-
 // Reads the flag and the backup of `family` below `productKey`, and works out
 // what a restore writes for the machine as it is now (its interfaces). The
 // members of `tuning` that the backup holds are loaded as they are read, so a
@@ -111,5 +132,19 @@ long WriteBackupFlag(Registry& reg, const std::string& productKey);
 // Nothing is written.
 StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
                         TuningSet& tuning);
+
+// The way out of a damaged backup: moves `family`'s key below the product
+// key aside, whole, to "<family key>.damaged-N" (the first N not taken), so
+// that the next optimize makes a fresh backup. Nothing is deleted that has
+// not first been copied and read back; the flag stays as it is. Only a
+// damaged store is moved: a complete one is there to be restored, and one
+// that cannot be read cannot be copied whole.
+struct SetAside {
+    StoredBackup::State state;  // the store as it was found
+    long error = 0;             // the Win32 code of a copy or delete that failed
+    std::string key;            // where a damaged store went, when it did
+    bool Moved() const { return state == StoredBackup::State::Damaged && error == 0; }
+};
+SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family);
 
 }  // namespace vornix

@@ -29,12 +29,9 @@ clsShutdownNT& Form1::objShutdown() {
 std::string Form1::ProductKey() const { return "SOFTWARE\\" + services_.productName; }
 
 std::optional<Family> Form1::RunningFamily() {
-    const std::int32_t platform = objOS().OperatingPlatform();
-    if (platform == 0) {
-        Fail(text::kReasonUnknownWindows);
-        return std::nullopt;
-    }
-    return platform == 1 ? Family::Win9x : Family::NT;
+    const std::optional<Family> family = FamilyOf(objOS().OperatingPlatform());
+    if (!family) Fail(text::kReasonUnknownWindows);
+    return family;
 }
 
 StoredBackup Form1::ReadStoredBackup() {

@@ -10,6 +10,7 @@
 
 #include "engine/BackupStore.h"
 #include "engine/Form1Controls.h"
+#include "engine/RunDialogs.h"
 #include "engine/RegistryNumbers.h"
 #include "engine/SystemServices.h"
 #include "profiles/TuningSet.h"
@@ -86,7 +87,7 @@ private:
     // optimize run makes one when there is none.
     bool CheckBackup();
     void CloseRun();
-    void AbortRun(const std::string& status, const std::string& message);
+    void AbortRun(FailedStep step);
     void Fail(std::string reason) { lastFailure_ = std::move(reason); }
     void NoteWrite(long result);
 

@@ -63,6 +63,8 @@ public:
     virtual int Show(const std::string& prompt, int style, const std::string& title) = 0;
 };
 
+class RunDialogs;
+
 struct Form1Controls {
     Label& lblOptimizeStatus;
     ProgressBar& pgbOptimize;
@@ -75,7 +77,8 @@ struct Form1Controls {
     Label& lblNext1;
     Label& Label1;
     std::array<Panel*, 6> picInternetSpeed;
-    MessageBoxes& messageBoxes;
+    // The boxes of a run, by what each is for (engine/RunDialogs.h).
+    RunDialogs& dialogs;
 };
 
 }  // namespace vornix

@@ -45,7 +45,7 @@ public:
 };
 
 // Every control of the main window, laid out as the window starts, around
-// message boxes the owner supplies.
+// the run's dialogs the owner supplies.
 struct PlainForm1Controls {
     PlainLabel lblOptimizeStatus;
     PlainProgressBar pgbOptimize;
@@ -58,12 +58,12 @@ struct PlainForm1Controls {
     PlainLabel Label1;
     PlainPanel panels[6];
 
-    Form1Controls View(MessageBoxes& boxes) {
+    Form1Controls View(RunDialogs& dialogs) {
         return Form1Controls{lblOptimizeStatus, pgbOptimize, tmrOptimize, tmrBlink,
                              cmdOptimize,       cmdRestore,  optionButtons, lblNext1, Label1,
                              {&panels[0], &panels[1], &panels[2], &panels[3], &panels[4],
                               &panels[5]},
-                             boxes};
+                             dialogs};
     }
 };
 

@@ -27,14 +27,4 @@ Registry::NewValue TextValue(const std::string& name, const std::string& text) {
     return {name, true, 0, text};
 }
 
-std::vector<std::pair<std::string, std::vector<const TcpipValue*>>> GroupByKey(
-    const TcpipValue* first, const TcpipValue* last) {
-    std::vector<std::pair<std::string, std::vector<const TcpipValue*>>> groups;
-    for (const TcpipValue* v = first; v != last; ++v) {
-        if (groups.empty() || groups.back().first != v->key) groups.push_back({v->key, {}});
-        groups.back().second.push_back(v);
-    }
-    return groups;
-}
-
 }  // namespace vornix

@@ -5,15 +5,11 @@
 // both from one that could not be read.
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "engine/TcpipLocations.h"
 #include "system/Registry.h"
 
 namespace vornix {
-
-enum class Family { Win9x, NT };
 
 struct NumberRead {
     enum Kind { Absent, Number, NotNumber, Failed } kind = Absent;
@@ -25,10 +21,5 @@ NumberRead ToNumber(Family family, const Registry::Value& value);
 // The value that holds `number` in the family's form.
 Registry::NewValue NumberValue(Family family, const std::string& name, std::int32_t number);
 Registry::NewValue TextValue(const std::string& name, const std::string& text);
-
-// The values of a table grouped by key, keeping the table's order: each key
-// once, with the names of its values.
-std::vector<std::pair<std::string, std::vector<const TcpipValue*>>> GroupByKey(
-    const TcpipValue* first, const TcpipValue* last);
 
 }  // namespace vornix

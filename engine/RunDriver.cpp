@@ -12,22 +12,6 @@
 namespace vornix {
 namespace {
 
-std::string SummaryText(const TuningSet& t, std::int32_t platform) {
-    auto n = [](std::int32_t v) { return std::to_string(v); };
-    std::string s;
-    s += "您的互联网连接将被优化的更快\r\n";
-    s += "TCP/IP参数如下：\r\n\r\n";
-    s += "最大传输单元 (MTU)\t= " + n(t.lngMTU) + " 字节\r\n";
-    if (platform == 1) s += "段最大值 (MSS)\t\t= " + n(t.lngMSS) + " 字节\r\n";
-    s += "接收窗口 (RWIN)\t\t= " + n(t.lngRWIN) + " 字节\r\n";
-    s += "生存时间 (TTL)\t\t\t= " + n(t.lngTTL) + " hops\r\n";
-    s += "PMTU 黑洞检测\t\t= " + n(t.lngPMTUBHDetect) + "\r\n";
-    s += "PMTU 检测\t\t\t= " + n(t.lngPMTUDiscovery) + "\r\n";
-    s += "选择性确认 (SACK)\t= " + n(t.lngSackOpts) + "\r\n";
-    s += "RFC 1323 选项\t\t\t= " + n(t.lngTcp1323Opts);
-    return s;
-}
-
 const char* StatusText(int value, bool optimizeMode) {
     switch (value) {
         case 1: return text::kStatusAnalyse;
@@ -64,24 +48,17 @@ void Form1::cmdOptimize_Click() {
     if (runActive_) return;
     if (intInternetMethod_ == 0) {
         controls_.tmrBlink.SetEnabled(true);
-        controls_.messageBoxes.Show(text::kChooseMethodPrompt, kMbOk | kMbIconExclamation,
-                                    text::kNotOptimizedTitle);
+        controls_.dialogs.NoMethodChosen();
         return;
     }
     SetFixedMembers(tuning_);
-    const std::int32_t platform = objOS().OperatingPlatform();
-    controls_.messageBoxes.Show(SummaryText(tuning_, platform), kMbOk | kMbIconInformation,
-                                kAppTitle);
+    controls_.dialogs.Summary(tuning_, objOS().OperatingPlatform() == 1);
     StartRun(true);
 }
 
 void Form1::cmdRestore_Click() {
     if (runActive_) return;
-    if (controls_.messageBoxes.Show(text::kRestoreQuestion, kMbYesNo | kMbIconQuestion,
-                                    kAppTitle) != kIdYes) {
-        return;
-    }
-    StartRun(false);
+    if (controls_.dialogs.ConfirmRestore()) StartRun(false);
 }
 
 // While a run lasts, nothing may change its mode, its tuning set or its
@@ -110,7 +87,7 @@ void Form1::StartRun(bool optimizeMode) {
     controls_.cmdOptimize.SetEnabled(true);
     controls_.optionButtons.SetEnabled(true);
     controls_.cmdRestore.SetEnabled(restoreEnabled);
-    controls_.messageBoxes.Show(text::kTimerFailedMessage, kMbOk | kMbIconExclamation, kAppTitle);
+    controls_.dialogs.TimerFailed();
 }
 
 void Form1::EndRun() {
@@ -167,49 +144,33 @@ void Form1::RunStep(int value) {
             backedUp = CheckBackup();
         }
         // Without a complete backup nothing may be changed: the run ends here.
-        if (!backedUp) {
-            if (blnOptimizeMode_) {
-                AbortRun(text::kStatusBackupFailed, text::kBackupFailedMessage);
-            } else {
-                AbortRun(text::kStatusRestoreFailed, text::kRestoreFailedMessage);
-            }
-        }
+        if (!backedUp) AbortRun(blnOptimizeMode_ ? FailedStep::Backup : FailedStep::Restore);
     } else if (value == 20) {
         bool done = false;
         {
             StepGuard guard(stepRunning_);
             done = blnOptimizeMode_ ? ApplyTuning() : RestoreSettings();
         }
-        if (!done && blnOptimizeMode_) {
-            AbortRun(text::kStatusApplyFailed, text::kApplyFailedMessage);
-        } else if (!done) {
-            AbortRun(text::kStatusRestoreFailed, text::kRestoreFailedMessage);
-        }
+        if (!done) AbortRun(blnOptimizeMode_ ? FailedStep::Apply : FailedStep::Restore);
     } else if (value == 100) {
         CloseRun();
     }
 }
 
-void Form1::AbortRun(const std::string& status, const std::string& message) {
+void Form1::AbortRun(FailedStep step) {
     controls_.tmrOptimize.SetEnabled(false);
-    controls_.lblOptimizeStatus.SetCaption(status);
+    controls_.lblOptimizeStatus.SetCaption(step == FailedStep::Backup  ? text::kStatusBackupFailed
+                                           : step == FailedStep::Apply ? text::kStatusApplyFailed
+                                                                       : text::kStatusRestoreFailed);
     EndRun();
-    std::string prompt = message;
-    if (!lastFailure_.empty()) prompt += "\r\n\r\n" + lastFailure_;
-    controls_.messageBoxes.Show(prompt, kMbOk | kMbIconExclamation, kAppTitle);
+    controls_.dialogs.RunFailed(step, lastFailure_);
 }
 
 void Form1::CloseRun() {
-    const std::string head =
-        blnOptimizeMode_ ? text::kClosingHeadOptimize : text::kClosingHeadRestore;
+    const RunKind kind = blnOptimizeMode_ ? RunKind::Optimize : RunKind::Restore;
     EndRun();
-    if (controls_.messageBoxes.Show(head + text::kRestartNeeded + text::kRestartQuestion,
-                                    kMbYesNo | kMbIconQuestion,
-                                    text::kClosingTitle) == kIdYes &&
-        !objShutdown().RebootNT(-1)) {
-        controls_.messageBoxes.Show(blnOptimizeMode_ ? text::kRestartFailedMessage
-                                                     : text::kRestartFailedAfterRestoreMessage,
-                                    kMbOk | kMbIconExclamation, kAppTitle);
+    if (controls_.dialogs.OfferRestart(kind) && !objShutdown().RebootNT(-1)) {
+        controls_.dialogs.RestartFailed(kind);
     }
 }
 

@@ -54,6 +54,10 @@ inline constexpr const char* kReasonNoBackup = "没有找到原系统配置的�
 inline constexpr const char* kReasonNotNumber = "注册表中的值不是有效的数字：";
 inline constexpr const char* kReasonReadFailed = "无法读取注册表项：";
 inline constexpr const char* kReasonStoreDamaged = "原系统配置的备份已损坏，因此没有写入任何值：";
+// After the damaged value: the way out.
+inline constexpr const char* kSetAsideHint =
+    "管理员可以运行“vornix backup --set-aside”将损坏的备份移到一旁（不删除任何内容），"
+    "之后再次优化时会重新备份。";
 
 // A reason followed by the registry key it names, and the value when given.
 inline std::string Naming(const char* reason, const std::string& key,

@@ -29,10 +29,13 @@ Unicode true
 !define UNINSTALLER "uninstall.exe"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 ; The program's product key with its backup store. Both builds of the
-; program keep it in the 32-bit view of SOFTWARE.
+; program keep it in the 32-bit view of SOFTWARE. Only the program reads
+; the store: the uninstaller asks `vornix.exe backup`.
 !define PRODUCT_KEY "SOFTWARE\${PRODUCT}"
-; "备份" followed by four blanks: DWORD 1 once a backup is complete.
-!define BACKUP_FLAG "备份    "
+; Exit codes of `vornix.exe backup` and `vornix.exe restore`: a backup the
+; running Windows can restore, or restored; no backup of either family.
+!define TOOL_DONE "0"
+!define TOOL_NO_BACKUP "5"
 ; Uninstaller exit code when the program was removed but the original
 ; TCP/IP settings were not restored (the backup is kept).
 !define EXIT_NOT_RESTORED 3
@@ -149,8 +152,6 @@ SectionEnd
 
 ; --- uninstaller --------------------------------------------------------------
 
-Var NotRestored
-
 Function un.onInit
 !if "${ARCH}" == "win64"
   SetRegView 64
@@ -160,39 +161,45 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
-  StrCpy $NotRestored 0
-  ; A backup of the machine's own TCP/IP values: offer to put it back, with
-  ; the program's own restore, before the program goes. A silent uninstall
-  ; restores.
+  ; The product key holds the backup of the machine's own TCP/IP values. The
+  ; program says whether it holds one (vornix.exe backup); only a certain
+  ; answer lets the key go: no backup at all, or one the program's own
+  ; restore has put back. A crash, a missing vornix.exe or any other answer
+  ; keeps it, so that a reinstalled program can still restore. A silent
+  ; uninstall restores. Exit codes are compared as text: nsExec gives
+  ; "error" when the tool cannot be started.
+  DetailPrint "正在检查原始 TCP/IP 设置的备份……"
+  nsExec::ExecToLog /OEM '"$INSTDIR\${TOOL_EXE}" backup'
+  Pop $0
 !if "${ARCH}" == "win64"
   SetRegView 32
 !endif
-  ClearErrors
-  ReadRegDWORD $0 HKLM "${PRODUCT_KEY}" "${BACKUP_FLAG}"
-  ${IfNot} ${Errors}
-  ${AndIf} $0 = 1
-    StrCpy $1 "declined"
+  ${If} $0 == "${TOOL_NO_BACKUP}"
+    DeleteRegKey HKLM "${PRODUCT_KEY}"
+  ${ElseIf} $0 == "${TOOL_DONE}"
     ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON1 "是否先将 TCP/IP 设置还原为使用 ${PRODUCT} 优化之前的原始设置？" /SD IDYES IDYES`
       DetailPrint "正在还原原始 TCP/IP 设置……"
       nsExec::ExecToLog /OEM '"$INSTDIR\${TOOL_EXE}" restore'
       Pop $1
+      ${If} $1 == "${TOOL_DONE}"
+      ${OrIf} $1 == "${TOOL_NO_BACKUP}"
+        DeleteRegKey HKLM "${PRODUCT_KEY}"
+      ${Else}
+        DetailPrint "还原未完成（退出代码 $1）。"
+        MessageBox MB_OK|MB_ICONEXCLAMATION \
+          "未能还原原始 TCP/IP 设置（vornix.exe 退出代码：$1）。备份已保留：重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
+          /SD IDOK
+        SetErrorLevel ${EXIT_NOT_RESTORED}
+      ${EndIf}
+    ${Else}
+      MessageBox MB_OK|MB_ICONINFORMATION \
+        "原始 TCP/IP 设置的备份已保留。重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
+        /SD IDOK
     ${EndIf}
-    ${If} $1 != 0
-      StrCpy $NotRestored 1
-    ${EndIf}
-  ${EndIf}
-  ; The product key holds the backup: it stays unless there was none or the
-  ; restore put it back, so that a reinstalled program can still restore.
-  ${If} $NotRestored = 0
-    DeleteRegKey HKLM "${PRODUCT_KEY}"
-  ${ElseIf} $1 == "declined"
-    MessageBox MB_OK|MB_ICONINFORMATION \
-      "原始 TCP/IP 设置的备份已保留。重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
-      /SD IDOK
   ${Else}
-    DetailPrint "还原未完成（退出代码 $1）。"
+    DetailPrint "无法确认原始 TCP/IP 设置的备份可以还原（vornix.exe backup 退出代码：$0）。"
     MessageBox MB_OK|MB_ICONEXCLAMATION \
-      "未能还原原始 TCP/IP 设置（vornix.exe 退出代码：$1）。备份已保留：重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
+      "未能还原原始 TCP/IP 设置：无法确认备份可以在此 Windows 上还原（vornix.exe backup 退出代码：$0）。备份已保留，没有删除。" \
       /SD IDOK
     SetErrorLevel ${EXIT_NOT_RESTORED}
   ${EndIf}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12 (as root):
-# compilers, GoogleTest, Wine, Xvfb, the zh_CN.UTF-8 locale, a Chinese
+# compilers, GoogleTest, Wine, Xvfb, the zh_CN.UTF-8 and en_US.UTF-8 locales
+# (Wine's code pages 936 and 1252, as Chinese and English Windows), a Chinese
 # font, NSIS and zip for the packages. Quick when everything is already there.
 set -euo pipefail
 
@@ -21,20 +22,28 @@ missing_packages() {
   done
 }
 
-have_locale() {
-  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'
+# The locales, as locale.gen names them, that Wine's processes run under.
+locales=(zh_CN.UTF-8 en_US.UTF-8)
+
+missing_locales() {
+  local installed name
+  installed="$(locale -a 2>/dev/null)"
+  for name in "${locales[@]}"; do
+    grep -qix "${name%%.*}.utf8" <<<"$installed" || echo "$name"
+  done
 }
 
 install_prerequisites() {
-  local missing
+  local missing missing_loc name
   missing="$(missing_packages)"
-  if [[ -z "$missing" ]] && have_locale; then
+  missing_loc="$(missing_locales)"
+  if [[ -z "$missing" && -z "$missing_loc" ]]; then
     echo "prerequisites present"
     return
   fi
   if [[ "$(id -u)" -ne 0 ]]; then
     echo "missing (run as root to install): ${missing//$'\n'/ }" >&2
-    have_locale || echo "missing locale zh_CN.UTF-8" >&2
+    [[ -z "$missing_loc" ]] || echo "missing locales: ${missing_loc//$'\n'/ }" >&2
     exit 1
   fi
   export DEBIAN_FRONTEND=noninteractive
@@ -44,13 +53,15 @@ install_prerequisites() {
     # shellcheck disable=SC2086
     apt-get install -y --no-install-recommends $missing
   fi
-  if ! have_locale; then
-    step "generating zh_CN.UTF-8"
-    if grep -q '^# *zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
-      sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    elif ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
-      echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
-    fi
+  if [[ -n "$missing_loc" ]]; then
+    step "generating ${missing_loc//$'\n'/ }"
+    for name in $missing_loc; do
+      if grep -q "^# *$name UTF-8" /etc/locale.gen; then
+        sed -i "s/^# *\($name UTF-8\)/\1/" /etc/locale.gen
+      elif ! grep -q "^$name UTF-8" /etc/locale.gen; then
+        echo "$name UTF-8" >> /etc/locale.gen
+      fi
+    done
     locale-gen
   fi
 }

@@ -81,6 +81,10 @@ bash tests/imports/check-imports.sh "${release_files[@]}"
 
 step "packages (dist/), and the 64-bit installer and uninstaller under Wine"
 BUILD_JOBS="$jobs" bash scripts/package.sh
-xvfb-run -a -s "-screen 0 1024x768x24" bash tests/package/installer-test.sh
+# Under code page 936 (Chinese Windows) and 1252 (English Windows), each run
+# in a prefix of its own.
+for locale in zh_CN.UTF-8 en_US.UTF-8; do
+  xvfb-run -a -s "-screen 0 1024x768x24" bash tests/package/installer-test.sh --locale "$locale"
+done
 
 step "all passed"

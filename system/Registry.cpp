@@ -38,62 +38,30 @@ bool Registry::CreateRegKey(std::int32_t hKey, const std::string& StrPath) {
     return key.Create(hKey, codePage_.ToAnsi(StrPath));
 }
 
+// The classic reads and writes go through the batched forms: one way to
+// read a value, one to encode and write it.
+
 std::string Registry::ReadRegString(std::int32_t hKey, const std::string& StrPath,
                                     const std::string& strValue) {
-    OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return {};
-    const std::string name = codePage_.ToAnsi(strValue);
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (api_.QueryValue(key.get(), name, &type, nullptr, &size) != kErrorSuccess ||
-        type != kRegSz) {
-        return {};
-    }
-    std::vector<std::uint8_t> buffer(size, ' ');
-    if (api_.QueryValue(key.get(), name, &type, buffer.data(), &size) != kErrorSuccess ||
-        type != kRegSz) {
-        return {};
-    }
-    // Text stored without a NUL is taken whole, but only as far as the data
-    // the second query returned: the padding of the buffer is not text.
-    if (size > buffer.size()) size = static_cast<std::uint32_t>(buffer.size());
-    return codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(buffer.data()), size));
+    const Value value = ReadRegValues(hKey, StrPath, {strValue})[0];
+    return value.IsString() ? value.text : std::string();
 }
 
 void Registry::SaveRegString(std::int32_t hKey, const std::string& StrPath,
                              const std::string& strValue, const std::string& strdata) {
-    OpenKey key(api_);
-    if (!key.Create(hKey, codePage_.ToAnsi(StrPath))) return;
-    const std::string data = codePage_.ToAnsi(strdata);
-    api_.SetValue(key.get(), codePage_.ToAnsi(strValue), kRegSz,
-                  reinterpret_cast<const std::uint8_t*>(data.c_str()),
-                  static_cast<std::uint32_t>(data.size() + 1));
+    SaveRegValues(hKey, StrPath, {{strValue, true, 0, strdata}});
 }
 
 std::int32_t Registry::ReadRegWord(std::int32_t hKey, const std::string& StrPath,
                                    const std::string& strValueName) {
-    OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return 0;
-    std::uint8_t data[4] = {};
-    std::uint32_t type = 0;
-    std::uint32_t size = sizeof data;
-    if (api_.QueryValue(key.get(), codePage_.ToAnsi(strValueName), &type, data, &size) !=
-            kErrorSuccess ||
-        type != kRegDword) {
-        return 0;
-    }
-    return LittleEndian(data);
+    // Whatever a 4-byte buffer takes of a REG_DWORD: up to 4 bytes of it.
+    const Value value = ReadRegValues(hKey, StrPath, {strValueName})[0];
+    return value.Read() && value.type == kRegDword && value.size <= 4 ? value.number : 0;
 }
 
 void Registry::SaveRegWord(std::int32_t hKey, const std::string& StrPath,
                            const std::string& strValueName, std::int32_t lData) {
-    OpenKey key(api_);
-    if (!key.Create(hKey, codePage_.ToAnsi(StrPath))) return;
-    const auto bits = static_cast<std::uint32_t>(lData);
-    const std::uint8_t data[4] = {
-        static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-        static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-    api_.SetValue(key.get(), codePage_.ToAnsi(strValueName), kRegDword, data, sizeof data);
+    SaveRegValues(hKey, StrPath, {{strValueName, false, lData, {}}});
 }
 
 void Registry::DeleteRegKey(std::int32_t hKey, const std::string& strKey) {
@@ -102,9 +70,7 @@ void Registry::DeleteRegKey(std::int32_t hKey, const std::string& strKey) {
 
 void Registry::DeleteRegValue(std::int32_t hKey, const std::string& StrPath,
                               const std::string& strValue) {
-    OpenKey key(api_);
-    if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) return;
-    api_.DeleteValue(key.get(), codePage_.ToAnsi(strValue));
+    DeleteRegValues(hKey, StrPath, {strValue});
 }
 
 long Registry::FetchEntry(RegKeyHandle key, Walk walk, std::uint32_t position, Entry& entry) {
@@ -239,7 +205,10 @@ Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& name, 
     if (result != kErrorSuccess) return value;
     value.type = type;
     value.size = size;
-    if (type == kRegDword && size == 4) value.number = LittleEndian(data.data());
+    value.data.assign(data.begin(), data.begin() + std::min<std::size_t>(size, data.size()));
+    // A DWORD's number; a short one's bytes padded with zeros (the buffer
+    // holds at least 4).
+    if (type == kRegDword && size <= 4) value.number = LittleEndian(data.data());
     if (type == kRegSz && form == NameForm::Ansi) {
         value.text = codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(data.data()),
                                                  std::min<std::size_t>(size, data.size())));
@@ -331,6 +300,61 @@ long Registry::DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
         if (first == kErrorSuccess) first = result;
     }
     return first;
+}
+
+// Whole trees.
+
+long Registry::CopyRegTree(std::int32_t hKey, const std::string& from, const std::string& to) {
+    std::vector<std::string> names;
+    {
+        OpenKey key(api_);
+        if (!key.Open(hKey, codePage_.ToAnsi(from))) return key.result();
+        for (std::uint32_t i = 0;; ++i) {
+            char name[kNameBufferSize];
+            std::uint32_t nameSize = kNameBufferSize;
+            const long result = api_.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr);
+            if (result == kErrorNoMoreItems) break;
+            if (result != kErrorSuccess) return result;
+            names.push_back(codePage_.FromAnsi(CutAtNul(name, kNameBufferSize)));
+        }
+    }
+    // Every value is read before the copy is made, and must read back the
+    // same from it: a name the code page cannot carry fails here.
+    const std::vector<Value> values = ReadRegValues(hKey, from, names);
+    for (const Value& v : values) {
+        if (!v.Read()) return v.error == kErrorFileNotFound ? kErrorInvalidData : v.error;
+    }
+    {
+        OpenKey key(api_);
+        if (!key.Create(hKey, codePage_.ToAnsi(to))) return key.result();
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const long result = api_.SetValue(key.get(), codePage_.ToAnsi(names[i]), values[i].type,
+                                              values[i].data.data(), values[i].size);
+            if (result != kErrorSuccess) return result;
+        }
+    }
+    const std::vector<Value> copied = ReadRegValues(hKey, to, names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!copied[i].Read()) return copied[i].error;
+        if (copied[i].type != values[i].type || copied[i].data != values[i].data) return kErrorInvalidData;
+    }
+    const KeyNames subkeys = SubKeyNames(hKey, from);
+    if (subkeys.error != kErrorSuccess) return subkeys.error;
+    for (const std::string& name : subkeys.names) {
+        if (const long result = CopyRegTree(hKey, from + "\\" + name, to + "\\" + name)) return result;
+    }
+    return kErrorSuccess;
+}
+
+long Registry::DeleteRegTree(std::int32_t hKey, const std::string& path) {
+    const KeyNames subkeys = SubKeyNames(hKey, path);
+    if (subkeys.error == kErrorFileNotFound) return kErrorSuccess;
+    if (subkeys.error != kErrorSuccess) return subkeys.error;
+    for (const std::string& name : subkeys.names) {
+        if (const long result = DeleteRegTree(hKey, path + "\\" + name)) return result;
+    }
+    const long result = api_.DeleteKey(RootHandle(hKey), codePage_.ToAnsi(path));
+    return result == kErrorFileNotFound ? kErrorSuccess : result;
 }
 
 }  // namespace vornix

@@ -5,7 +5,9 @@
 //
 // The twelve classic methods fold every failure into a neutral result
 // (empty text, 0, false) or into writing nothing, and cannot tell a missing
-// value from one that could not be read. The batched forms below them report
+// value from one that could not be read. Their reads, writes and deletes are
+// the batched forms' with the result folded; their enumeration walks share
+// the batched listing's fetch. The batched forms below them report
 // what happened as a Win32 code, so that a caller that must not lose data can
 // tell a value that does not exist (ERROR_FILE_NOT_FOUND) from one it was not
 // allowed or not able to read (any other code).
@@ -96,6 +98,7 @@ public:
         std::uint32_t size = 0;
         std::int32_t number = 0;
         std::string text;
+        std::vector<std::uint8_t> data;  // the bytes as stored
         bool Read() const { return error == kErrorSuccess; }
         bool Absent() const { return error == kErrorFileNotFound; }
         bool Failed() const { return !Read() && !Absent(); }
@@ -134,6 +137,15 @@ public:
     // key holds none), otherwise the code of the first failure.
     long DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
                          const std::vector<std::string>& names);
+
+    // Copies the key `from` with every value (type and bytes exactly) and
+    // every subkey to `to`, and reads each value back from the copy. 0 when
+    // the copy is whole; otherwise the code that stopped it, with `from`
+    // untouched and what was copied so far left for the caller.
+    long CopyRegTree(std::int32_t hKey, const std::string& from, const std::string& to);
+    // Deletes the key with everything below it, deepest first: 0 when it is
+    // gone (a missing key is), otherwise the code of the first failure.
+    long DeleteRegTree(std::int32_t hKey, const std::string& path);
 
 private:
     // A name as the platform call of its form takes it.

@@ -25,6 +25,10 @@ public:
     // Fills `record` (whose size field the caller has set); false on failure,
     // in which case the record is left as it was.
     virtual bool GetVersionExA(OsVersionRecord& record) = 0;
+    // The same record with the version the system itself has. From Windows
+    // 8.1 on, GetVersionExA tells a program without compatibility entries in
+    // its manifest 6.2; this does not (RtlGetVersion on the NT family).
+    virtual bool RealVersion(OsVersionRecord& record) { return GetVersionExA(record); }
 };
 
 // A version source whose answer is set by hand: the native build's stand-in
@@ -34,10 +38,12 @@ public:
     SettableVersionSource() = default;
     SettableVersionSource(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor)
         : platform_(platformId), major_(major), minor_(minor) {}
-    void Set(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor) {
+    void Set(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
+             std::uint32_t build = 0) {
         platform_ = platformId;
         major_ = major;
         minor_ = minor;
+        build_ = build;
         fails_ = false;
     }
     void SetFailing() { fails_ = true; }
@@ -45,6 +51,7 @@ public:
         if (fails_ || record.dwOSVersionInfoSize != sizeof(OsVersionRecord)) return false;
         record.dwMajorVersion = major_;
         record.dwMinorVersion = minor_;
+        record.dwBuildNumber = build_;
         record.dwPlatformId = platform_;
         return true;
     }
@@ -53,6 +60,7 @@ private:
     std::uint32_t platform_ = kPlatformNT;
     std::uint32_t major_ = 5;
     std::uint32_t minor_ = 1;
+    std::uint32_t build_ = 0;
     bool fails_ = false;
 };
 

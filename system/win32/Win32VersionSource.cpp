@@ -44,4 +44,26 @@ bool Win32VersionSource::GetVersionExA(OsVersionRecord& record) {
     return true;
 }
 
+bool Win32VersionSource::RealVersion(OsVersionRecord& record) {
+    // ntdll is in every NT process; Windows 95/98/ME have no RtlGetVersion,
+    // and there GetVersionExA tells the truth.
+    using RtlGetVersionFn = LONG WINAPI(OSVERSIONINFOW*);
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    auto* rtlGetVersion = ntdll ? reinterpret_cast<RtlGetVersionFn*>(reinterpret_cast<void*>(
+                                      ::GetProcAddress(ntdll, "RtlGetVersion")))
+                                : nullptr;
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0 ||
+        record.dwOSVersionInfoSize != sizeof(OsVersionRecord)) {
+        return GetVersionExA(record);
+    }
+    record.dwMajorVersion = static_cast<std::uint32_t>(info.dwMajorVersion);
+    record.dwMinorVersion = static_cast<std::uint32_t>(info.dwMinorVersion);
+    record.dwBuildNumber = static_cast<std::uint32_t>(info.dwBuildNumber);
+    record.dwPlatformId = static_cast<std::uint32_t>(info.dwPlatformId);
+    record.szCSDVersion[0] = '\0';
+    return true;
+}
+
 }  // namespace vornix

@@ -2,6 +2,8 @@
 // text and JSON, and the window's runs driven without the window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "console/CommandLine.h"
 #include "console/ConsoleRun.h"
 #include "console/StatusReport.h"
@@ -29,6 +31,7 @@ TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
     EXPECT_EQ(1, optimize.line->method);
     EXPECT_EQ(5, optimize.line->speed);
     EXPECT_EQ(Command::Restore, Parse({"restore"}).line->command);
+    EXPECT_EQ(Command::Backup, Parse({"backup"}).line->command);
     EXPECT_EQ(Command::Help, Parse({"--help"}).line->command);
     EXPECT_EQ(Command::Version, Parse({"--version"}).line->command);
     EXPECT_FALSE(Parse({"status"}).line->method);
@@ -42,6 +45,7 @@ TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
         {"status", "--method", "x", "--speed", "1"},
         {"optimize", "--method", "0", "--speed", "1"},
         {"optimize", "--method", "7", "--speed", "1"},
+        {"optimize", "--method", "1", "--speed", "0"},
         {"optimize", "--method", "1", "--speed", "11"},
         {"optimize", "--method", "2", "--speed", "7"},  // fibre has 6 speeds
         {"optimize", "--method", "5", "--speed", "4"},  // dial-up has 3
@@ -49,6 +53,8 @@ TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
         {"optimize"},
         {"optimize", "--method", "1", "--speed", "1", "--json"},
         {"restore", "--method", "1", "--speed", "1"},
+        {"backup", "--json"},
+        {"backup", "--method", "1", "--speed", "1"},
     };
     for (const auto& args : refused) {
         const auto parsed = ParseCommandLine(args);
@@ -66,9 +72,8 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
     m.reg->SaveRegString(HKLM, kTcpipParametersKey, "SackOpts", "1");
     Registry reg(m.registry, m.codePage);
-    clsOS os(m.version);
     const CommandLine choice = *Parse({"status", "--method", "1", "--speed", "10"}).line;
-    Status status = ReadStatus(reg, os, kProductKey, choice);
+    Status status = ReadStatus(reg, m.version, kProductKey, choice);
     ASSERT_EQ(6u + 2 * 2, status.values.size());
     EXPECT_EQ("{A}", status.values[6].interfaceName);
     EXPECT_EQ(1400, status.values[6].current);
@@ -80,19 +85,34 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     const std::string text = StatusText(status);
     EXPECT_NE(std::string::npos, text.find("原系统配置的备份：无\n"));
     EXPECT_NE(std::string::npos, text.find("选择：DSL电缆调制解调器或电力线，100Mb 以上\n"));
-    EXPECT_NE(std::string::npos, text.find("  DefaultTTL            64 → 128\n"));
+    EXPECT_NE(std::string::npos, text.find("Windows 版本：5.1，内部版本 0\n"));
+    EXPECT_NE(std::string::npos, text.find("  DefaultTTL            64 → 128\n"
+                                           "                        此 Windows 读取：Windows 2000"));
     EXPECT_NE(std::string::npos, text.find("  TcpWindowSize         未设置（Windows 默认值） → 2337720\n"));
     EXPECT_NE(std::string::npos, text.find("接口 {A}\nHKEY_LOCAL_MACHINE\\" + m.InterfaceKey("{A}")));
     const std::string json = StatusJson(status);
-    EXPECT_EQ(0u, json.find("{\"windows\":{\"platform\":2,\"family\":\"NT\"}"));
+    EXPECT_EQ(0u, json.find("{\"windows\":{\"platform\":2,\"family\":\"NT\",\"version\":\"5.1.0\"}"));
     EXPECT_NE(std::string::npos, json.find("\"interface\":\"{B\\\"}\""));
     EXPECT_NE(std::string::npos,
               json.find("\"name\":\"DefaultTTL\",\"state\":\"set\",\"current\":64,\"new\":128"));
     EXPECT_NE(std::string::npos, json.find("\"name\":\"SackOpts\",\"state\":\"not a number\""));
 
+    // On Windows 10 the receive window is auto-tuning's, whatever the registry says.
+    m.version.Set(2, 10, 0, 19045);
+    const Status win10 = ReadStatus(reg, m.version, kProductKey, choice);
+    const std::string text10 = StatusText(win10);
+    EXPECT_NE(std::string::npos, text10.find("Windows 版本：10.0，内部版本 19045\n"));
+    EXPECT_NE(std::string::npos,
+              text10.find("  TcpWindowSize         未设置（Windows 默认值） → 2337720（不生效）\n"
+                          "                        此 Windows 不读取：自 Windows Vista 起"));
+    EXPECT_NE(std::string::npos, text10.find("；查看：Get-NetTCPSetting"));
+    EXPECT_NE(std::string::npos, StatusJson(win10).find(
+                                     "\"new\":2337720,\"windowsReads\":\"no\",\"why\":\""));
+    m.version.Set(2, 5, 1);
+
     m.reg->DeleteRegValue(HKLM, kTcpipParametersKey, "SackOpts");
     m.Optimize();
-    status = ReadStatus(reg, os, kProductKey, *Parse({"status"}).line);
+    status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
     EXPECT_EQ(StoredBackup::State::Complete, status.backups[1].state);
     EXPECT_FALSE(status.values[0].proposed);
     EXPECT_NE(std::string::npos, StatusText(status).find("原系统配置的备份：有，Windows NT/2000/XP"));
@@ -101,12 +121,55 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     w.StockWin98();
     w.reg->SaveRegString(HKLM, kNetTransKey, "MaxMTU", "576");
     Registry reg98(w.registry, w.codePage);
-    clsOS os98(w.version);
-    const Status win98 = ReadStatus(reg98, os98, kProductKey, *Parse({"status", "--json"}).line);
+    const Status win98 = ReadStatus(reg98, w.version, kProductKey, *Parse({"status", "--json"}).line);
     ASSERT_EQ(8u, win98.values.size());
     EXPECT_EQ(576, win98.values[0].current);
     EXPECT_NE(std::string::npos, StatusJson(win98).find(
                                      "\"name\":\"MaxMTU\",\"state\":\"set\",\"current\":576,\"text\":\"576\""));
+}
+
+// What each Windows reads of the values the program writes, by release.
+TEST(ConsoleStatus, EachReleaseReadsWhatMicrosoftDocuments) {
+    using Answer = WindowsReads::Answer;
+    struct Case {
+        std::uint32_t platform, major, minor;
+        bool inInterface;
+        const char* name;
+        Answer answer;
+        const char* successor;  // a part of it, or "" for none
+    };
+    const Case cases[] = {
+        {2, 5, 1, false, "TcpWindowSize", Answer::Read, ""},
+        {2, 5, 0, true, "MTU", Answer::Read, ""},
+        {2, 5, 2, false, "SackOpts", Answer::Read, ""},
+        {2, 6, 0, false, "TcpWindowSize", Answer::NotRead, "netsh interface tcp show global"},
+        {2, 6, 1, true, "TcpWindowSize", Answer::NotRead, "netsh"},
+        {2, 6, 2, true, "TcpWindowSize", Answer::NotRead, "Get-NetTCPSetting"},
+        {2, 10, 0, false, "DefaultTTL", Answer::Read, ""},
+        {2, 10, 0, false, "EnablePMTUDiscovery", Answer::Read, ""},
+        {2, 10, 0, false, "EnablePMTUBHDetect", Answer::Read, ""},
+        {2, 10, 0, false, "SackOpts", Answer::Unknown, ""},
+        {2, 10, 0, false, "Tcp1323Opts", Answer::Unknown, "netsh"},
+        {2, 10, 0, true, "MTU", Answer::Unknown, "subinterfaces"},
+        {2, 4, 0, false, "DefaultTTL", Answer::Unknown, ""},
+        {1, 4, 10, false, "DefaultRcvWindow", Answer::Read, ""},
+        {1, 4, 90, false, "MaxMTU", Answer::Unknown, ""},
+        {1, 4, 0, false, "MaxMSS", Answer::Unknown, ""},
+    };
+    for (const Case& c : cases) {
+        OsVersionRecord version{};
+        version.dwPlatformId = c.platform;
+        version.dwMajorVersion = c.major;
+        version.dwMinorVersion = c.minor;
+        const WindowsReads reads = ReadsOn(version, c.inInterface, c.name);
+        const std::string where = std::to_string(c.major) + "." + std::to_string(c.minor) + " " + c.name;
+        EXPECT_EQ(c.answer, reads.answer) << where;
+        EXPECT_NE('\0', *reads.reason) << where;
+        EXPECT_NE(std::string::npos, std::string(reads.successor).find(c.successor)) << where;
+        if (*c.successor == '\0') {
+            EXPECT_STREQ("", reads.successor) << where;
+        }
+    }
 }
 
 class CapturedOutput final : public ConsoleOutput {
@@ -120,17 +183,30 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     TestMachine m(Windows::XP);
     m.StockXP({"{A}"});
     const std::string before = m.MachineState();
-    auto run = [&](auto body) {
+    auto runOn = [](TestMachine& on, auto body) {
         CapturedOutput output;
-        ConsoleRun console(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
+        ConsoleRun console(SystemServices{on.registry, on.codePage, on.version, on.shutdown, {},
                                           "Vornix Internet Optimizer"},
                            output);
         const ExitCode code = body(console);
         return std::make_pair(code, output);
     };
+    auto run = [&](auto body) { return runOn(m, body); };
+    auto restore = [](ConsoleRun& c) { return c.Restore(); };
+    // `vornix backup`: whether a restore can be made, read without writing.
+    auto backup = [](TestMachine& on) {
+        Registry reg(on.registry, on.codePage);
+        clsOS os(on.version);
+        const std::string store = on.StoreState();
+        BackupAnswer answer = AnswerBackup(reg, os, kProductKey);
+        EXPECT_EQ(store, on.StoreState());
+        return answer;
+    };
 
-    auto [noBackup, told] = run([](ConsoleRun& c) { return c.Restore(); });
-    EXPECT_EQ(ExitCode::NotCompleted, noBackup);
+    EXPECT_EQ(ExitCode::NoBackup, backup(m).code);
+    EXPECT_EQ("原系统配置的备份：无\n", backup(m).text);
+    auto [noBackup, told] = run(restore);
+    EXPECT_EQ(ExitCode::NoBackup, noBackup);
     EXPECT_NE(std::string::npos, told.err.find(text::kReasonNoBackup));
     EXPECT_EQ(before, m.MachineState());
 
@@ -141,21 +217,100 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     EXPECT_EQ(std::string::npos, output.out.find(text::kRestartQuestion));
     EXPECT_EQ(2337720, m.reg->ReadRegWord(HKLM, m.InterfaceKey("{A}"), "TcpWindowSize"));
     EXPECT_TRUE(m.shutdown.calls.empty());
+    EXPECT_EQ(ExitCode::Done, backup(m).code);
 
     // A refused write asks for administrator rights; any other failure does not.
     m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
         const bool write = c.op == MemoryRegistryApi::Op::Set || c.op == MemoryRegistryApi::Op::DeleteValue;
         return write ? kErrorAccessDenied : kErrorSuccess;
     });
-    EXPECT_EQ(ExitCode::NeedsAdmin, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    EXPECT_EQ(ExitCode::NeedsAdmin, run(restore).first);
+    // A store that cannot be read is no answer either way.
     m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
         return c.op == MemoryRegistryApi::Op::Query ? kErrorInvalidHandle : kErrorSuccess;
     });
-    EXPECT_EQ(ExitCode::NotCompleted, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    EXPECT_EQ(ExitCode::NotCompleted, run(restore).first);
+    EXPECT_EQ(ExitCode::NotCompleted, backup(m).code);
     m.registry.SetFaultHook({});
-    EXPECT_EQ(ExitCode::Done, run([](ConsoleRun& c) { return c.Restore(); }).first);
+    EXPECT_EQ(ExitCode::Done, run(restore).first);
     EXPECT_EQ(before, m.MachineState());
+
+    // On a Windows the program does not know there is nothing to restore
+    // with, yet no backup is still no backup.
+    TestMachine other(Windows::Win32s);
+    EXPECT_EQ(ExitCode::NoBackup, runOn(other, restore).first);
+    EXPECT_EQ(ExitCode::NoBackup, backup(other).code);
+    other.version.Set(2, 5, 1);
+    other.StockXP({"{A}"});
+    other.Optimize();
+    // Only the other family's backup: there is a backup, none for this Windows.
+    other.version.Set(1, 4, 10);
+    auto [otherFamily, toldOther] = runOn(other, restore);
+    EXPECT_EQ(ExitCode::NotCompleted, otherFamily);
+    EXPECT_NE(std::string::npos, toldOther.err.find(text::kReasonNoBackup));
+    EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
+    const std::string heldNT = "原系统配置的备份：有，Windows NT/2000/XP 及更高版本\n";
+    EXPECT_EQ(heldNT, backup(other).text);
+    other.version.Set(0, 0, 0);
+    EXPECT_EQ(ExitCode::NotCompleted, runOn(other, restore).first);
+    EXPECT_EQ(ExitCode::NotCompleted, backup(other).code);
+    // And status tells the backup there too.
+    Registry reg(other.registry, other.codePage);
+    EXPECT_NE(std::string::npos,
+              StatusText(ReadStatus(reg, other.version, kProductKey, *Parse({"status"}).line))
+                  .find(heldNT));
+}
+
+// `vornix backup --set-aside` moves a damaged store aside whole, changes
+// nothing but the product key, and lets the next optimize back up afresh; a
+// complete or absent store it leaves alone.
+TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}"});
+    m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
+    Registry reg(m.registry, m.codePage);
+    clsOS os(m.version);
+    auto setAside = [&] { return SetAsideBackup(reg, os, kProductKey); };
+    EXPECT_EQ(ExitCode::NoBackup, setAside().code);
+    m.Optimize();
+    const std::string tuned = m.MachineState();
+    const std::string complete = m.StoreState();
+    EXPECT_EQ(ExitCode::NotCompleted, setAside().code);
+    EXPECT_EQ(complete, m.StoreState());
+
+    const std::string nt = FamilyKey(kProductKey, Family::NT);
+    for (const char* n : {"1", "2"}) {
+        m.reg->SaveRegString(HKLM, nt, "DefaultTTL", "64");  // damaged: not a DWORD
+        const std::string damaged = m.StoreState();
+        m.Optimize();
+        EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
+        EXPECT_NE(std::string::npos, m.controls.boxes.shown.back().prompt.find("vornix backup --set-aside"));
+        const BackupAnswer moved = setAside();
+        EXPECT_EQ(ExitCode::Done, moved.code) << moved.text;
+        const std::string aside = nt + ".damaged-" + n;
+        EXPECT_NE(std::string::npos, moved.text.find(aside));
+        // The same keys and values, under the new name; the flag stays.
+        auto unrenamed = [&](std::string dump) {
+            const std::string suffix = ".DAMAGED-" + std::string(n);
+            for (std::size_t at; (at = dump.find(suffix)) != std::string::npos;) dump.erase(at, suffix.size());
+            std::vector<std::string> lines;
+            for (std::size_t start = 0, end; (end = dump.find('\n', start)) != std::string::npos; start = end + 1) {
+                lines.push_back(dump.substr(start, end - start));
+            }
+            std::sort(lines.begin(), lines.end());
+            return lines;
+        };
+        EXPECT_NE(damaged, m.StoreState());
+        EXPECT_EQ(unrenamed(damaged), unrenamed(m.StoreState()));
+        EXPECT_EQ(tuned, m.MachineState());
+        EXPECT_TRUE(m.FlagSet());
+        m.Optimize();  // backs up the machine as it is now, and tunes it
+        EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
+    }
+    m.Restore();
+    EXPECT_EQ(tuned, m.MachineState()) << "the fresh backup holds the values of its time";
 }
 
 }  // namespace
 }  // namespace vornix::test
+

@@ -99,7 +99,7 @@ TEST(RunDriver, AnOptimizeRunStepsThroughItsTextsAndOffersTheRestart) {
     EXPECT_EQ(text::kStatusDone, texts[99]);
     EXPECT_EQ(text::kStatusBackupExists, texts[100]);
     EXPECT_TRUE(m.controls.cmdRestore.enabled);
-    const ShownBox& closing = m.controls.boxes.shown.back();
+    const Box& closing = m.controls.boxes.shown.back();
     EXPECT_EQ("优化完成。请重新启动您的系统\r\n为使更改生效。你现在要重启计算机吗？", closing.prompt);
     EXPECT_EQ("推荐", closing.title);
     EXPECT_EQ(kMbYesNo | kMbIconQuestion, closing.style);
@@ -263,7 +263,7 @@ TEST(RunDriver, ARunWithoutItsTimerLeavesTheWindowAsItWas) {
                               "Vornix Internet Optimizer"},
                Form1Controls{real.lblOptimizeStatus, real.pgbOptimize, refused, real.tmrBlink,
                              real.cmdOptimize, real.cmdRestore, real.optionButtons, real.lblNext1,
-                             real.Label1, real.picInternetSpeed, real.messageBoxes});
+                             real.Label1, real.picInternetSpeed, real.dialogs});
     for (const bool optimize : {true, false}) {
         form.optInternetMethod_Click(0);
         m.controls.boxes.answers = {kIdYes};

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # The 64-bit installer and its uninstaller under Wine, in a fresh prefix of
-# their own (build/package-test/prefix, made by scripts/wine-prefix.sh as the
-# project's: zh_CN.UTF-8, code page 936, Windows XP), removed afterwards.
+# their own (build/package-test-LOCALE/prefix, made by scripts/wine-prefix.sh
+# as the project's: Windows XP), removed on every exit. The locale sets the
+# ANSI code page: zh_CN.UTF-8 (the default) 936, as on Chinese Windows;
+# en_US.UTF-8 1252, as on English Windows. Whether the product key holds a
+# backup is asked of vornix.exe itself (`vornix backup`, the zip's copy, so
+# that the question can still be asked once the program is uninstalled).
 #
 #   1. silent install: the files, the Start-menu shortcut, the uninstall
 #      entry in the 64-bit view with its values;
@@ -12,30 +16,39 @@
 #      refuse (exit 2) and change nothing; a leftover .manifest.tmp is made;
 #   4. silent uninstall: the TCP/IP values are as before the optimize, the
 #      product key, the entry, the shortcut and every file are gone;
-#   5. reinstall over a backup the restore cannot use (the flag without a
-#      store of this Windows family): the uninstaller exits 3 and keeps the
-#      product key; the uninstaller itself, run as a user runs it, removes
-#      the folder.
+#   5. reinstall with a product key that holds no backup: the uninstaller
+#      exits 0 and removes the key;
+#   6. reinstall over a backup the restore cannot use (the program's flag
+#      with only a 95/98/ME store, on XP): the uninstaller exits 3 and keeps
+#      the product key as it was; the uninstaller itself, run as a user runs
+#      it, removes the folder.
 #
 # An uninstaller run by a test gets _?=INSTDIR, so that it runs in place and
 # its exit code is its own (otherwise it copies itself to a temporary folder,
 # starts that copy and exits 0 at once); run in place it cannot delete
 # itself, and leaves uninstall.exe.
 #
-# Usage (under an X display, e.g. xvfb-run): installer-test.sh [DIST_DIR]
+# Usage (under an X display, e.g. xvfb-run):
+#   installer-test.sh [--locale LOCALE] [DIST_DIR]
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+locale=zh_CN.UTF-8
+if [[ ${1:-} == --locale ]]; then
+  [[ -n ${2:-} ]] || { echo "installer-test: --locale needs a locale" >&2; exit 2; }
+  locale="$2"
+  shift 2
+fi
 dist="${1:-$root/dist}"
-work="$root/build/package-test"
+work="$root/build/package-test-$locale"
 product='Vornix Internet Optimizer'
 product_key="HKLM\\Software\\$product"
 entry_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
 tcpip_key='HKLM\System\CurrentControlSet\Services\Tcpip'
 win_dir="C:\\Program Files\\$product"
 
-fail() { echo "installer-test: FAIL: $*" >&2; exit 1; }
-note() { echo "installer-test: $*" >&2; }
+fail() { echo "installer-test ($locale): FAIL: $*" >&2; exit 1; }
+note() { echo "installer-test ($locale): $*" >&2; }
 trap 'fail "line $LINENO: $BASH_COMMAND exited $?"' ERR
 
 setups=("$dist"/VornixInternetOptimizer-*-win64-setup.exe)
@@ -47,6 +60,7 @@ version="${version%-win64-setup.exe}"
 rm -rf "$work"
 mkdir -p "$work"
 export WINEPREFIX_OVERRIDE="$work/prefix"
+export VORNIX_WINE_LOCALE="$locale"
 . "$root/scripts/wine-env.sh"
 app=""
 cleanup() {
@@ -91,9 +105,20 @@ files_are() {  # the install folder's files, sorted, one a line
   [[ "$listing" == "$1" ]] || fail "install folder holds: ${listing:-nothing}; expected: $1"
 }
 
-backup_flag_is_set() {
-  export_key "$product_key" /reg:32 "$work/product.txt" &&
-    grep -qx '"备份    "=dword:00000001' "$work/product.txt"
+# What `vornix backup` answers: 0 a backup this Windows can restore, 5 none
+# at all, 1 one it cannot restore.
+backup_answer_is() {  # expected exit code
+  local rc=0
+  wine "$tool" backup >"$work/backup.log" 2>&1 || rc=$?
+  [[ $rc == "$1" ]] || { echo "vornix backup exited $rc, expected $1: $(cat "$work/backup.log")" >&2; return 1; }
+}
+
+# The product key as it was exported to product-before.txt.
+product_key_kept() {
+  export_key "$product_key" /reg:32 "$work/product-after.txt" \
+    || fail "the product key went although the restore could not be made"
+  diff -u "$work/product-before.txt" "$work/product-after.txt" >&2 \
+    || fail "the uninstaller changed the product key"
 }
 
 # --- 1. install -----------------------------------------------------------------
@@ -101,6 +126,7 @@ note "silent install of ${setup##*/}"
 install 0
 files_are "VornixInternetOptimizer.exe uninstall.exe vornix.exe "
 unzip -q -o "$dist/VornixInternetOptimizer-$version-win64.zip" -d "$work/zip"
+tool="$work/zip/VornixInternetOptimizer-$version-win64/vornix.exe"
 for exe in VornixInternetOptimizer.exe vornix.exe; do
   cmp -s "$dir/$exe" "$work/zip/VornixInternetOptimizer-$version-win64/$exe" \
     || fail "$exe differs between the installer and the zip"
@@ -137,10 +163,11 @@ bytes=$(cat "$dir"/* | wc -c)
 note "vornix status and optimize from the install folder"
 rc=0; wine "$dir/vornix.exe" status >/dev/null || rc=$?
 [[ $rc == 0 ]] || fail "vornix status exited $rc"
+backup_answer_is 5 || fail "a backup before the first optimize"
 export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
 rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
 [[ $rc == 0 ]] || fail "vornix optimize exited $rc"
-backup_flag_is_set || fail "no backup after the optimize"
+backup_answer_is 0 || fail "no backup after the optimize"
 export_key "$tcpip_key" /reg:64 "$work/tcpip-optimized.txt"
 ! cmp -s "$work/tcpip-before.txt" "$work/tcpip-optimized.txt" || fail "the optimize changed nothing"
 
@@ -161,7 +188,7 @@ done
 install 2
 uninstall_in_place 2
 files_are "VornixInternetOptimizer.exe VornixInternetOptimizer.exe.manifest VornixInternetOptimizer.exe.manifest.tmp uninstall.exe vornix.exe "
-backup_flag_is_set || fail "a refused uninstall touched the product key"
+backup_answer_is 0 || fail "a refused uninstall touched the backup"
 key_exists "$entry_key" /reg:64 || fail "a refused uninstall removed the entry"
 kill "$app"
 wait "$app" 2>/dev/null || true
@@ -178,21 +205,38 @@ diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
 [[ ! -e "$shortcut" ]] || fail "the shortcut is still there"
 files_are "uninstall.exe "
 
-# --- 5. a restore that fails --------------------------------------------------------
-note "an uninstall whose restore fails keeps the product key"
+# --- 5. no backup -----------------------------------------------------------------
+note "an uninstall without a backup removes the product key"
 install 0
-wine reg add "$product_key" /reg:32 /v '备份    ' /t REG_DWORD /d 1 /f >/dev/null
+# What the window's first start leaves in the product key: its install record.
+wine reg add "$product_key" /reg:32 /v InstallPath /t REG_SZ /d "$win_dir\\VornixInternetOptimizer.exe" \
+  /f >/dev/null
+backup_answer_is 5 || fail "a product key with only InstallPath holds a backup"
+uninstall_in_place 0
+! key_exists "$product_key" /reg:32 || fail "the product key is still there without a backup"
+
+# --- 6. a restore that cannot be made -------------------------------------------------
+note "an uninstall over a backup this Windows cannot restore keeps the product key"
+install 0
+# The program's own flag (in whatever form it writes it) over a 95/98/ME
+# store alone: the optimize makes an NT backup, whose store then goes.
+rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
+[[ $rc == 0 ]] || fail "vornix optimize exited $rc"
+wine reg delete "$product_key\\Platform_Windows_NT_2K_XP" /reg:32 /f >/dev/null
 wine reg add "$product_key\\Platform_Windows_95_98_ME" /reg:32 /v BackupFormat /t REG_DWORD /d 2 \
   /f >/dev/null
+backup_answer_is 1 || fail "the 95/98/ME store alone is not a backup XP cannot restore"
+export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
 uninstall_in_place 3
-backup_flag_is_set || fail "the product key went although the restore failed"
+product_key_kept
 ! key_exists "$entry_key" /reg:64 || fail "the uninstall entry is still there"
 files_are "uninstall.exe "
 # As a user runs it: a copy in a temporary folder removes the uninstaller
-# and the folder; the backup stays, as the restore still cannot be made.
+# and the folder. vornix.exe is gone by now, so there is no answer to ask
+# for: the backup stays.
 wine "$dir/uninstall.exe" /S
 timeout 120 wineserver -w
 [[ ! -e "$dir" ]] || fail "the install folder is still there: $(ls -A "$dir" | tr '\n' ' ')"
-backup_flag_is_set || fail "the product key went although the restore failed"
+product_key_kept
 
 note "passed"

@@ -12,7 +12,13 @@
 # Ignored, because other tests create and remove them while this one runs
 # (ctest -j; core_tests does not take the wine_tcpip lock): the contract
 # tests' scratch keys VornixContractTest-<pid> below SOFTWARE, in either view.
-# Nothing else changes by itself between two exports in Wine 8.
+# Ignored too, because Wine 8 writes them itself whenever it sets up a display
+# (see export_hklm), at moments that depend on timing: its display keys under
+# Control\Video and Control\Class. The program writes neither. Nothing else
+# changes by itself between two exports.
+#
+# Whatever way the script ends, it removes the tool's Windows version and
+# runs the driver's Clean step; it also removes a version an earlier run left.
 #
 # The console tool (vornix.exe) is held to the same: its usage errors, a
 # restore without a backup and status change nothing; its optimize and
@@ -27,11 +33,27 @@ product_nt='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Vornix Internet Optimizer'
 product_98='HKEY_LOCAL_MACHINE\Software\Vornix Internet Optimizer'
 tcpip='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services'
 
+tool_version='HKCU\Software\Wine\AppDefaults\vornix.exe'
+
 fail() {
   echo "hklm-diff-test: $*" >&2
-  "$wine_run" "$driver" --gtest_also_run_disabled_tests --gtest_filter=HklmStep.DISABLED_Clean >/dev/null 2>&1
   exit 1
 }
+
+# On every exit, failed or not: the tool's Windows version left at Windows 98
+# would make the next run's Windows XP part a Windows 98 one.
+clean_up() {
+  local status=$?
+  trap - EXIT
+  "$wine_run" reg delete "$tool_version" /f >/dev/null 2>&1
+  if ! "$wine_run" "$driver" --gtest_also_run_disabled_tests --gtest_filter=HklmStep.DISABLED_Clean \
+      >/dev/null 2>&1; then
+    echo "hklm-diff-test: the Clean step failed" >&2
+    [[ $status != 0 ]] || status=1
+  fi
+  exit "$status"
+}
+trap clean_up EXIT
 
 step() {
   "$wine_run" "$driver" --gtest_also_run_disabled_tests --gtest_filter="HklmStep.DISABLED_$1" \
@@ -40,6 +62,22 @@ step() {
 
 # The export as sorted lines "K|[key]" and "V|[key]|value line", continued
 # lines joined, the ignored keys left out.
+#
+# Wine's display keys. At the start of each wineserver (the first Wine
+# process after the last one ended) Wine stamps the time into its display
+# adapter's keys, Control\Class\{4D36E968-...}\0000 (the display class) and
+# Control\Video\{adapter GUID}\0000: DriverDateData (the time now) and
+# DriverDate (today, as text, so it changes past midnight). Each time Wine
+# opens a desktop (at that start, and again when a program needs one after
+# the last had closed for want of users) it adds a volatile key
+# Control\Video\{new GUID}\0000 holding GraphicsDriver, which goes when the
+# wineserver ends. So these keys and values come and go between two exports
+# whenever the wineserver or its desktop ended in between; the adapter's
+# other values stay the same and are compared.
+control='HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control'
+video="$control"'\\Video\\\{[0-9a-f-]{36}\}(\\0000)?'
+display_class="$control"'\\Class\\\{4D36E968-E325-11CE-BFC1-08002BE10318\}\\0000'
+
 export_hklm() {
   "$wine_run" reg export HKLM "$work/hklm-$1.reg" /y >/dev/null 2>&1 || fail "reg export failed"
   iconv -f UTF-16LE -t UTF-8 "$work/hklm-$1.reg" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' | awk '
@@ -48,7 +86,9 @@ export_hklm() {
     !cont { if ($0 == "" || $0 ~ /^Windows Registry Editor/) next; line = $0 }
     { cont = line ~ /\\$/; if (cont) { line = substr(line, 1, length(line) - 1); next }
       print "V|" key "|" line }
-  ' | grep -Eiv '^[KV]\|\[HKEY_LOCAL_MACHINE\\Software\\(Wow6432Node\\)?VornixContractTest-' \
+  ' | grep -Eiv -e '^[KV]\|\[HKEY_LOCAL_MACHINE\\Software\\(Wow6432Node\\)?VornixContractTest-' \
+      -e "^K\\|\\[$video\\]\$" -e "^V\\|\\[$video\\]\\|\"(GraphicsDriver|DriverDate(Data)?)\"=" \
+      -e "^V\\|\\[$display_class\\]\\|\"DriverDate(Data)?\"=" \
     | sort >"$work/hklm-$1.txt"
   [[ $(wc -l <"$work/hklm-$1.txt") -gt 1000 ]] || fail "the export of HKLM is too small"
 }
@@ -101,22 +141,38 @@ $(iconv -f GBK -t UTF-8 "$work/tool.log" 2>/dev/null || cat "$work/tool.log")"
 tool_runs() {  # label, prefix of the exports, product key changes, TCP/IP changes
   tool 2 optimize --method 7 --speed 1
   tool 2 restore --json
-  tool 1 restore
+  tool 5 restore
+  tool 5 backup --set-aside
   tool 0 status --method 1 --speed 4
   tool 0 status --json
   export_hklm "$2-refused"
-  expect_changes "$1, the tool's usage errors, restore without a backup, status" \
+  expect_changes "$1, the tool's usage errors, restore and set-aside without a backup, status" \
     "$2-before" "$2-refused" ""
   tool 0 optimize --method 1 --speed 4
   export_hklm "$2-optimized"
   expect_changes "$1, after vornix optimize" "$2-before" "$2-optimized" "$3
 $4"
   tool 0 restore
+  tool 1 backup --set-aside
   export_hklm "$2-restored"
-  expect_changes "$1, after vornix restore" "$2-before" "$2-restored" "$3"
+  expect_changes "$1, after vornix restore and a refused set-aside" "$2-before" "$2-restored" "$3"
+}
+
+# The export expected after `vornix backup --set-aside`: the one before, with
+# the family key and everything below it under its new name.
+set_aside_expected() {  # export name, family key, its new name
+  awk -v from="[$2" -v to="[$3" '{
+    i = index($0, from)
+    if (i > 0) { rest = substr($0, i + length(from)); c = substr(rest, 1, 1)
+                 if (c == "]" || c == "\\") $0 = substr($0, 1, i - 1) to rest }
+    print }' "$work/hklm-$1.txt" | sort
 }
 
 mkdir -p "$work"
+if "$wine_run" reg query "$tool_version" >/dev/null 2>&1; then
+  echo "hklm-diff-test: removing $tool_version, left by an earlier run" >&2
+  "$wine_run" reg delete "$tool_version" /f >/dev/null 2>&1 || fail "cannot remove $tool_version"
+fi
 interfaces='{VORNIX-REL-A} {VORNIX-REL-B} {VORNIX-REL-C}'
 
 step PrepareXp
@@ -164,15 +220,29 @@ expect_changes "Windows 98, after the restore" 98-before 98-restored "$store98"
 step PrepareXp
 export_hklm xp-tool-before
 tool_runs "Windows XP" xp-tool "$(grep -v '|InstallPath$' <<<"$xp_store")" "$xp_tcpip"
+
+# A damaged store (DefaultTTL a string) is moved aside whole, values and
+# data exactly, and nothing else of HKLM changes.
+family_nt="$product_nt\\Platform_Windows_NT_2K_XP"
+"$wine_run" reg add 'HKLM\Software\Vornix Internet Optimizer\Platform_Windows_NT_2K_XP' /reg:32 \
+  /v DefaultTTL /t REG_SZ /d 64 /f >/dev/null 2>&1 || fail "cannot damage the store"
+export_hklm xp-damaged
+tool 0 backup --set-aside
+export_hklm xp-set-aside
+if ! diff -u <(set_aside_expected xp-damaged "$family_nt" "$family_nt.damaged-1") \
+     "$work/hklm-xp-set-aside.txt" >"$work/hklm-diff.txt"; then
+  fail "Windows XP, vornix backup --set-aside: HKLM is not as documented:
+$(tail -n +3 "$work/hklm-diff.txt")"
+fi
+echo "hklm-diff-test: Windows XP, vornix backup --set-aside: the store moved whole, nothing else changed"
+tool 5 backup
+
 step ToolRefusedWhileWindowRuns
 
-tool_version='HKCU\Software\Wine\AppDefaults\vornix.exe'
 "$wine_run" reg add "$tool_version" /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1 \
   || fail "cannot make the tool run as Windows 98"
 step Prepare98
 export_hklm 98-tool-before
 tool_runs "Windows 98" 98-tool "$(grep -v '|InstallPath$' <<<"$store98")" "$tcpip98"
-"$wine_run" reg delete "$tool_version" /f >/dev/null 2>&1
 
-step Clean
 echo "hklm-diff-test: HKLM changed exactly where expected"

@@ -1,44 +1,55 @@
 #pragma once
-// The window's controls with scripted message boxes, so a whole run of the
-// main window's logic can be driven tick by tick.
+// The window's controls with scripted dialogs, so a whole run of the main
+// window's logic can be driven tick by tick.
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "engine/Form1Controls.h"
 #include "engine/PlainControls.h"
+#include "engine/RunDialogs.h"
 
 namespace vornix::test {
 
-struct ShownBox {
-    std::string prompt;
-    int style = 0;
-    std::string title;
-};
-
-// Answers boxes from a script (kIdOk for OK boxes, else the next queued
-// answer, kIdNo when none is queued). `whileOpen` runs while a box is "open",
-// the way timer ticks arrive during a modal box on Windows.
-class ScriptedMessageBoxes final : public MessageBoxes {
+// Takes each dialog of a run and records it as the box the window would
+// show. The two questions take the next queued answer (kIdYes or kIdNo),
+// No when none is queued. `whileOpen` runs while a box is "open", the way
+// timer ticks arrive during a modal box on Windows.
+class FakeDialogs final : public RunDialogs {
 public:
-    int Show(const std::string& prompt, int style, const std::string& title) override {
-        shown.push_back({prompt, style, title});
-        if (whileOpen) whileOpen();
-        if ((style & 0xF) == kMbOk) return kIdOk;
-        if (answers.empty()) return kIdNo;
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
+    void NoMethodChosen() override { Open(NoMethodBox()); }
+    void Summary(const TuningSet& tuning, bool withMss) override {
+        Open(SummaryBox(tuning, withMss));
     }
-    std::vector<ShownBox> shown;
+    bool ConfirmRestore() override { return Ask(RestoreQuestionBox()); }
+    void RunFailed(FailedStep step, const std::string& reason) override {
+        Open(FailureBox(step, reason));
+    }
+    bool OfferRestart(RunKind kind) override { return Ask(RestartQuestionBox(kind)); }
+    void RestartFailed(RunKind kind) override { Open(RestartFailedBox(kind)); }
+    void TimerFailed() override { Open(TimerFailedBox()); }
+
+    std::vector<Box> shown;
     std::deque<int> answers;
     std::function<void()> whileOpen;
+
+private:
+    void Open(Box box) {
+        shown.push_back(std::move(box));
+        if (whileOpen) whileOpen();
+    }
+    bool Ask(Box box) {
+        Open(std::move(box));
+        if (answers.empty()) return false;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer == kIdYes;
+    }
 };
 
-// The window's controls, answering their message boxes from a script.
+// The window's controls, answering their dialogs from a script.
 struct FakeForm1Controls : PlainForm1Controls {
-    ScriptedMessageBoxes boxes;
+    FakeDialogs boxes;
     Form1Controls View() { return PlainForm1Controls::View(boxes); }
 };
 
