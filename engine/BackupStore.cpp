@@ -72,8 +72,10 @@ std::string FormatInterfaceRecord(const InterfaceRecord& record) {
     for (const TcpipValue& v : LocationsOf(Family::NT).interfaceValues) {
         const auto at = record.find(v.name);
         const bool present = at != record.end() && at->second;
-        text += (text.empty() ? "" : ";") + std::string(v.name) + "=" +
-                (present ? std::to_string(*at->second) : "-");
+        if (!text.empty()) text += ';';
+        text += v.name;
+        text += '=';
+        text += present ? std::to_string(*at->second) : "-";
     }
     return text;
 }
@@ -83,7 +85,9 @@ std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text) {
     InterfaceRecord record;
     std::string_view rest(text);
     for (const TcpipValue& v : LocationsOf(Family::NT).interfaceValues) {
-        const std::string head = (record.empty() ? "" : ";") + std::string(v.name) + "=";
+        std::string head = record.empty() ? "" : ";";
+        head += v.name;
+        head += '=';
         if (rest.substr(0, head.size()) != head) return std::nullopt;
         rest.remove_prefix(head.size());
         const std::string_view field = rest.substr(0, rest.find(';'));
