@@ -1,7 +1,6 @@
 #include "engine/BackupStore.h"
 
 #include <algorithm>
-#include <cctype>
 #include <iterator>
 #include <set>
 
@@ -332,10 +331,10 @@ SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Fam
     for (int n = 1;; ++n) {
         const std::string name = base + std::to_string(n);
         const bool free = std::none_of(taken.names.begin(), taken.names.end(), [&](const auto& t) {
-            return std::equal(t.begin(), t.end(), name.begin(), name.end(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            });
+            // Key names compare without regard to case; this one is ASCII.
+            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+            return std::equal(t.begin(), t.end(), name.begin(), name.end(),
+                              [&](char a, char b) { return lower(a) == lower(b); });
         });
         if (free) {
             result.key = productKey + "\\" + name;
