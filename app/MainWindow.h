@@ -13,7 +13,7 @@
 #include "app/Form1Layout.h"
 #include "app/DynamicLibrary.h"
 #include "app/Picture.h"
-#include "app/ProductInfo.h"
+#include "system/win32/ProductInfo.h"
 #include "app/Win32Controls.h"
 #include "engine/Form1.h"
 #include "system/win32/UniqueHandles.h"

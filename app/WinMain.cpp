@@ -9,7 +9,7 @@
 #include "app/DynamicLibrary.h"
 #include "app/MXPTheme.h"
 #include "app/MainWindow.h"
-#include "app/ProductInfo.h"
+#include "system/win32/ProductInfo.h"
 #include "app/Win32ManifestFiles.h"
 #include "system/win32/Win32CodePage.h"
 #include "system/win32/Win32InstanceMutex.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProductInfo.h"
+#include "system/win32/ProductInfo.h"
 #include "system/win32/WideText.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleRun.h"

@@ -11,7 +11,7 @@
 #include "app/AboutText.h"
 #include "app/Form1Layout.h"
 #include "app/MXPTheme.h"
-#include "app/VersionResource.h"
+#include "system/VersionResource.h"
 #include "profiles/ConnectionProfiles.h"
 #include "support/RegistryBackends.h"
 

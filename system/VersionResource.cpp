@@ -1,4 +1,4 @@
-#include "app/VersionResource.h"
+#include "system/VersionResource.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "app/ProductInfo.h"
+#include "system/win32/ProductInfo.h"
 
 #include "system/win32/WindowsHeaders.h"
 
-#include "app/VersionResource.h"
+#include "system/VersionResource.h"
 #include "system/win32/WideText.h"
 #include "resources/VersionInfo.h"
 
