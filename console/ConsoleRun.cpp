@@ -9,18 +9,26 @@ ConsoleRun::ConsoleRun(SystemServices services, ConsoleOutput& output)
       reg_(services.registry, services.codePage),
       form_(std::move(services), controls_.View(dialogs_)) {}
 
-void ConsoleRun::Dialogs::Summary(const TuningSet& tuning, bool withMss) {
-    output_.Out(SummaryBox(tuning, withMss).prompt + "\n\n");
-}
-
-bool ConsoleRun::Dialogs::OfferRestart(RunKind kind) {
-    output_.Out(RestartNeededText(kind) + "\n");
+bool ConsoleRun::Dialogs::Show(const Dialog& dialog) {
+    switch (dialog.kind) {
+        case Dialog::Kind::Summary:
+            output_.Out(BoxFor(dialog).prompt + "\n\n");
+            return false;
+        case Dialog::Kind::ConfirmRestore:
+            return true;  // the command itself asked to restore
+        case Dialog::Kind::OfferRestart:
+            // Tell that a restart is needed; never make one.
+            output_.Out(RestartNeededText(dialog.run) + "\n");
+            return false;
+        case Dialog::Kind::NoMethodChosen:
+        case Dialog::Kind::RunFailed:
+        case Dialog::Kind::RestartFailed:
+        case Dialog::Kind::TimerFailed:
+            failed = true;
+            output_.Err(BoxFor(dialog).prompt + "\n");
+            return false;
+    }
     return false;
-}
-
-void ConsoleRun::Dialogs::Failed(const Box& box) {
-    failed = true;
-    output_.Err(box.prompt + "\n");
 }
 
 ExitCode ConsoleRun::Optimize(int method, int speed) {

@@ -36,19 +36,10 @@ private:
     class Dialogs final : public RunDialogs {
     public:
         explicit Dialogs(ConsoleOutput& output) : output_(output) {}
-        void NoMethodChosen() override { Failed(NoMethodBox()); }
-        void Summary(const TuningSet& tuning, bool withMss) override;
-        bool ConfirmRestore() override { return true; }
-        void RunFailed(FailedStep step, const std::string& reason) override {
-            Failed(FailureBox(step, reason));
-        }
-        bool OfferRestart(RunKind kind) override;
-        void RestartFailed(RunKind kind) override { Failed(RestartFailedBox(kind)); }
-        void TimerFailed() override { Failed(TimerFailedBox()); }
+        bool Show(const Dialog& dialog) override;
         bool failed = false;
 
     private:
-        void Failed(const Box& box);
         ConsoleOutput& output_;
     };
 

@@ -172,28 +172,19 @@ bool AnyFailed(const std::vector<Registry::Value>& values) {
     return std::any_of(values.begin(), values.end(), [](const auto& v) { return v.Failed(); });
 }
 
-// Builds the changes of a restore key by key, in the order they are added.
-class ChangeList {
-public:
-    explicit ChangeList(Family family) : family_(family) {}
-    // Writes `value` into `name`, or deletes `name` when there is none.
-    void Put(const std::string& key, const std::string& name, std::optional<std::int32_t> value,
-             Registry::KeyMode mode = Registry::KeyMode::Create) {
-        if (changes_.empty() || changes_.back().key != key) changes_.push_back({key, mode, {}, {}});
-        if (value) {
-            changes_.back().writes.push_back(NumberValue(family_, name, *value));
-        } else {
-            changes_.back().deletes.push_back(name);
-        }
+// Adds to the changes of a restore, key by key in the order they come:
+// writes `value` into `name`, or deletes `name` when there is none.
+Registry::NewValue* Put(std::vector<KeyChanges>& changes, Family family, const std::string& key,
+                       const std::string& name, std::optional<std::int32_t> value,
+                       Registry::KeyMode mode = Registry::KeyMode::Create) {
+    if (changes.empty() || changes.back().key != key) changes.push_back({key, mode, {}, {}});
+    if (!value) {
+        changes.back().deletes.push_back(name);
+        return nullptr;
     }
-    // Writes the last value put as `text` instead of its number text.
-    void KeepText(const std::string& text) { changes_.back().writes.back().text = text; }
-    std::vector<KeyChanges> Take() { return std::move(changes_); }
-
-private:
-    Family family_;
-    std::vector<KeyChanges> changes_;
-};
+    changes.back().writes.push_back(NumberValue(family, name, *value));
+    return &changes.back().writes.back();
+}
 
 StoredBackup Stop(State state, std::string reason) { return {state, std::move(reason), {}}; }
 
@@ -270,7 +261,7 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
         tuning.*v.member = read.value;
     }
 
-    ChangeList changes(family);
+    std::vector<KeyChanges> changes;
     const FamilyLocations& where = LocationsOf(family);
     // Each interface its own values; in the plain store one MTU and the
     // global window stand for all of them.
@@ -290,8 +281,8 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
             if (!record) return Damaged(recordsKey, interfaces.names[i]);
         }
         for (const TcpipValue& v : where.interfaceValues) {
-            changes.Put(InterfaceKey(interfaces.names[i]), v.name, (*record)[v.name],
-                        Registry::KeyMode::Existing);
+            Put(changes, family, InterfaceKey(interfaces.names[i]), v.name, (*record)[v.name],
+                Registry::KeyMode::Existing);
         }
     }
 
@@ -304,17 +295,16 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
     }
     for (const TcpipKey& key : where.keys) {
         for (const TcpipValue& v : key.values) {
-            const std::optional<std::int32_t> value = values[v.name];
-            changes.Put(key.path, v.name, value);
+            Registry::NewValue* written = Put(changes, family, key.path, v.name, values[v.name]);
             // The text exactly as it was, when it stands for the same number.
             const auto at = std::find(names.begin(), names.end(), v.name) - names.begin();
             const Registry::Value& was = texts[static_cast<std::size_t>(at)];
-            if (value && was.IsString() && ParseNumberText(was.text) == value) {
-                changes.KeepText(was.text);
+            if (written && was.IsString() && ParseNumberText(was.text) == values[v.name]) {
+                written->text = was.text;
             }
         }
     }
-    return {State::Complete, {}, changes.Take()};
+    return {State::Complete, {}, std::move(changes)};
 }
 
 SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family) {

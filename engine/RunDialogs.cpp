@@ -4,13 +4,10 @@
 #include "engine/RunTexts.h"
 
 namespace vornix {
-
-Box NoMethodBox() {
-    return {text::kChooseMethodPrompt, kMbOk | kMbIconExclamation, text::kNotOptimizedTitle};
-}
+namespace {
 
 // Informs only: no way to cancel, and no title of its own.
-Box SummaryBox(const TuningSet& t, bool withMss) {
+std::string SummaryText(const TuningSet& t, bool withMss) {
     auto n = [](std::int32_t v) { return std::to_string(v); };
     std::string s;
     s += "您的互联网连接将被优化的更快\r\n";
@@ -23,18 +20,18 @@ Box SummaryBox(const TuningSet& t, bool withMss) {
     s += "PMTU 检测\t\t\t= " + n(t.lngPMTUDiscovery) + "\r\n";
     s += "选择性确认 (SACK)\t= " + n(t.lngSackOpts) + "\r\n";
     s += "RFC 1323 选项\t\t\t= " + n(t.lngTcp1323Opts);
-    return {s, kMbOk | kMbIconInformation, kAppTitle};
+    return s;
 }
 
-Box RestoreQuestionBox() { return {text::kRestoreQuestion, kMbYesNo | kMbIconQuestion, kAppTitle}; }
-
-Box FailureBox(FailedStep step, const std::string& reason) {
+std::string FailureText(FailedStep step, const std::string& reason) {
     std::string prompt = step == FailedStep::Backup  ? text::kBackupFailedMessage
                          : step == FailedStep::Apply ? text::kApplyFailedMessage
                                                      : text::kRestoreFailedMessage;
     if (!reason.empty()) prompt += "\r\n\r\n" + reason;
-    return {prompt, kMbOk | kMbIconExclamation, kAppTitle};
+    return prompt;
 }
+
+}  // namespace
 
 std::string RestartNeededText(RunKind kind) {
     return std::string(kind == RunKind::Optimize ? text::kClosingHeadOptimize
@@ -42,17 +39,28 @@ std::string RestartNeededText(RunKind kind) {
            text::kRestartNeeded;
 }
 
-Box RestartQuestionBox(RunKind kind) {
-    return {RestartNeededText(kind) + text::kRestartQuestion, kMbYesNo | kMbIconQuestion,
-            text::kClosingTitle};
+Box BoxFor(const Dialog& d) {
+    constexpr int kWarning = kMbOk | kMbIconExclamation;
+    constexpr int kQuestion = kMbYesNo | kMbIconQuestion;
+    switch (d.kind) {
+        case Dialog::Kind::NoMethodChosen:
+            return {text::kChooseMethodPrompt, kWarning, text::kNotOptimizedTitle};
+        case Dialog::Kind::Summary:
+            return {SummaryText(d.tuning, d.withMss), kMbOk | kMbIconInformation, kAppTitle};
+        case Dialog::Kind::ConfirmRestore:
+            return {text::kRestoreQuestion, kQuestion, kAppTitle};
+        case Dialog::Kind::RunFailed:
+            return {FailureText(d.step, d.reason), kWarning, kAppTitle};
+        case Dialog::Kind::OfferRestart:
+            return {RestartNeededText(d.run) + text::kRestartQuestion, kQuestion, text::kClosingTitle};
+        case Dialog::Kind::RestartFailed:
+            return {d.run == RunKind::Optimize ? text::kRestartFailedMessage
+                                               : text::kRestartFailedAfterRestoreMessage,
+                    kWarning, kAppTitle};
+        case Dialog::Kind::TimerFailed:
+            return {text::kTimerFailedMessage, kWarning, kAppTitle};
+    }
+    return {};
 }
-
-Box RestartFailedBox(RunKind kind) {
-    return {kind == RunKind::Optimize ? text::kRestartFailedMessage
-                                      : text::kRestartFailedAfterRestoreMessage,
-            kMbOk | kMbIconExclamation, kAppTitle};
-}
-
-Box TimerFailedBox() { return {text::kTimerFailedMessage, kMbOk | kMbIconExclamation, kAppTitle}; }
 
 }  // namespace vornix

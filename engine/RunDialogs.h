@@ -1,9 +1,8 @@
 #pragma once
-// What a run asks or tells whoever shows it: one call for each box the
+// What a run asks or tells whoever shows it, one dialog for each box the
 // window shows, named for what the box is for. The window shows each as its
-// message box (MessageBoxDialogs); the console tool and the tests answer them
-// directly.
-#include <cstdint>
+// message box (BoxFor); the console tool and the tests answer them by their
+// kind, so a new kind is one each of them must learn to answer.
 #include <string>
 
 #include "engine/Form1Controls.h"
@@ -16,24 +15,29 @@ enum class RunKind { Optimize, Restore };
 // The registry step a run could not do.
 enum class FailedStep { Backup, Apply, Restore };
 
+struct Dialog {
+    enum class Kind {
+        NoMethodChosen,  // Optimize before a connection method was chosen
+        Summary,         // the values an optimize run is about to write
+        ConfirmRestore,  // Restore was clicked: go on? (a question)
+        RunFailed,       // the run ended at `step`, changing no more; `reason` may be empty
+        OfferRestart,    // the run is through: restart now? (a question)
+        RestartFailed,   // the restart asked for could not be started
+        TimerFailed,     // the run timer could not be started: no run began
+    };
+    Kind kind;
+    RunKind run = RunKind::Optimize;   // OfferRestart, RestartFailed
+    TuningSet tuning{};                // Summary
+    bool withMss = false;              // Summary: the 95/98/ME family has an MSS value
+    FailedStep step = FailedStep::Backup;  // RunFailed
+    std::string reason{};              // RunFailed
+};
+
 class RunDialogs {
 public:
     virtual ~RunDialogs() = default;
-    // Optimize was clicked before a connection method was chosen.
-    virtual void NoMethodChosen() = 0;
-    // The values an optimize run is about to write; `withMss` on the
-    // Windows 95/98/ME family, the only one that has an MSS value.
-    virtual void Summary(const TuningSet& tuning, bool withMss) = 0;
-    // Restore was clicked: true to go on.
-    virtual bool ConfirmRestore() = 0;
-    // The run ended at `step` without changing more; `reason` may be empty.
-    virtual void RunFailed(FailedStep step, const std::string& reason) = 0;
-    // The run is through: true to restart the machine now.
-    virtual bool OfferRestart(RunKind kind) = 0;
-    // The restart asked for could not be started.
-    virtual void RestartFailed(RunKind kind) = 0;
-    // The run timer could not be started: no run began.
-    virtual void TimerFailed() = 0;
+    // Shows the dialog; true when a question was answered Yes.
+    virtual bool Show(const Dialog& dialog) = 0;
 };
 
 // A message box as the window shows it.
@@ -43,14 +47,8 @@ struct Box {
     std::string title;
 };
 
-// The box for each of them, with its text, title, icon and buttons.
-Box NoMethodBox();
-Box SummaryBox(const TuningSet& tuning, bool withMss);
-Box RestoreQuestionBox();
-Box FailureBox(FailedStep step, const std::string& reason);
-Box RestartQuestionBox(RunKind kind);
-Box RestartFailedBox(RunKind kind);
-Box TimerFailedBox();
+// The box of a dialog, with its text, title, icon and buttons.
+Box BoxFor(const Dialog& dialog);
 // The closing message without its question: what a run that does not offer
 // the restart says at its end.
 std::string RestartNeededText(RunKind kind);
@@ -59,20 +57,12 @@ std::string RestartNeededText(RunKind kind);
 class MessageBoxDialogs final : public RunDialogs {
 public:
     explicit MessageBoxDialogs(MessageBoxes& boxes) : boxes_(boxes) {}
-    void NoMethodChosen() override { Show(NoMethodBox()); }
-    void Summary(const TuningSet& tuning, bool withMss) override {
-        Show(SummaryBox(tuning, withMss));
+    bool Show(const Dialog& dialog) override {
+        const Box box = BoxFor(dialog);
+        return boxes_.Show(box.prompt, box.style, box.title) == kIdYes;
     }
-    bool ConfirmRestore() override { return Show(RestoreQuestionBox()) == kIdYes; }
-    void RunFailed(FailedStep step, const std::string& reason) override {
-        Show(FailureBox(step, reason));
-    }
-    bool OfferRestart(RunKind kind) override { return Show(RestartQuestionBox(kind)) == kIdYes; }
-    void RestartFailed(RunKind kind) override { Show(RestartFailedBox(kind)); }
-    void TimerFailed() override { Show(TimerFailedBox()); }
 
 private:
-    int Show(const Box& box) { return boxes_.Show(box.prompt, box.style, box.title); }
     MessageBoxes& boxes_;
 };
 

@@ -48,17 +48,20 @@ void Form1::cmdOptimize_Click() {
     if (runActive_) return;
     if (intInternetMethod_ == 0) {
         controls_.tmrBlink.SetEnabled(true);
-        controls_.dialogs.NoMethodChosen();
+        controls_.dialogs.Show({Dialog::Kind::NoMethodChosen});
         return;
     }
     SetFixedMembers(tuning_);
-    controls_.dialogs.Summary(tuning_, objOS().OperatingPlatform() == 1);
+    Dialog summary{Dialog::Kind::Summary};
+    summary.tuning = tuning_;
+    summary.withMss = objOS().OperatingPlatform() == 1;
+    controls_.dialogs.Show(summary);
     StartRun(true);
 }
 
 void Form1::cmdRestore_Click() {
     if (runActive_) return;
-    if (controls_.dialogs.ConfirmRestore()) StartRun(false);
+    if (controls_.dialogs.Show({Dialog::Kind::ConfirmRestore})) StartRun(false);
 }
 
 // While a run lasts, nothing may change its mode, its tuning set or its
@@ -87,7 +90,7 @@ void Form1::StartRun(bool optimizeMode) {
     controls_.cmdOptimize.SetEnabled(true);
     controls_.optionButtons.SetEnabled(true);
     controls_.cmdRestore.SetEnabled(restoreEnabled);
-    controls_.dialogs.TimerFailed();
+    controls_.dialogs.Show({Dialog::Kind::TimerFailed});
 }
 
 void Form1::EndRun() {
@@ -163,14 +166,19 @@ void Form1::AbortRun(FailedStep step) {
                                            : step == FailedStep::Apply ? text::kStatusApplyFailed
                                                                        : text::kStatusRestoreFailed);
     EndRun();
-    controls_.dialogs.RunFailed(step, lastFailure_);
+    Dialog failed{Dialog::Kind::RunFailed};
+    failed.step = step;
+    failed.reason = lastFailure_;
+    controls_.dialogs.Show(failed);
 }
 
 void Form1::CloseRun() {
     const RunKind kind = blnOptimizeMode_ ? RunKind::Optimize : RunKind::Restore;
     EndRun();
-    if (controls_.dialogs.OfferRestart(kind) && !objShutdown().RebootNT(-1)) {
-        controls_.dialogs.RestartFailed(kind);
+    Dialog closing{Dialog::Kind::OfferRestart, kind};
+    if (controls_.dialogs.Show(closing) && !objShutdown().RebootNT(-1)) {
+        closing.kind = Dialog::Kind::RestartFailed;
+        controls_.dialogs.Show(closing);
     }
 }
 

@@ -17,34 +17,20 @@ namespace vornix::test {
 // timer ticks arrive during a modal box on Windows.
 class FakeDialogs final : public RunDialogs {
 public:
-    void NoMethodChosen() override { Open(NoMethodBox()); }
-    void Summary(const TuningSet& tuning, bool withMss) override {
-        Open(SummaryBox(tuning, withMss));
-    }
-    bool ConfirmRestore() override { return Ask(RestoreQuestionBox()); }
-    void RunFailed(FailedStep step, const std::string& reason) override {
-        Open(FailureBox(step, reason));
-    }
-    bool OfferRestart(RunKind kind) override { return Ask(RestartQuestionBox(kind)); }
-    void RestartFailed(RunKind kind) override { Open(RestartFailedBox(kind)); }
-    void TimerFailed() override { Open(TimerFailedBox()); }
-
-    std::vector<Box> shown;
-    std::deque<int> answers;
-    std::function<void()> whileOpen;
-
-private:
-    void Open(Box box) {
-        shown.push_back(std::move(box));
+    bool Show(const Dialog& dialog) override {
+        shown.push_back(BoxFor(dialog));
         if (whileOpen) whileOpen();
-    }
-    bool Ask(Box box) {
-        Open(std::move(box));
-        if (answers.empty()) return false;
+        const bool question = dialog.kind == Dialog::Kind::ConfirmRestore ||
+                              dialog.kind == Dialog::Kind::OfferRestart;
+        if (!question || answers.empty()) return false;
         const int answer = answers.front();
         answers.pop_front();
         return answer == kIdYes;
     }
+
+    std::vector<Box> shown;
+    std::deque<int> answers;
+    std::function<void()> whileOpen;
 };
 
 // The window's controls, answering their dialogs from a script.
