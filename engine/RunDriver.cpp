@@ -52,10 +52,9 @@ void Form1::cmdOptimize_Click() {
         return;
     }
     SetFixedMembers(tuning_);
-    Dialog summary{Dialog::Kind::Summary};
-    summary.tuning = tuning_;
-    summary.withMss = objOS().OperatingPlatform() == 1;
-    controls_.dialogs.Show(summary);
+    controls_.dialogs.Show({.kind = Dialog::Kind::Summary,
+                            .tuning = tuning_,
+                            .withMss = objOS().OperatingPlatform() == 1});
     StartRun(true);
 }
 
@@ -166,19 +165,15 @@ void Form1::AbortRun(FailedStep step) {
                                            : step == FailedStep::Apply ? text::kStatusApplyFailed
                                                                        : text::kStatusRestoreFailed);
     EndRun();
-    Dialog failed{Dialog::Kind::RunFailed};
-    failed.step = step;
-    failed.reason = lastFailure_;
-    controls_.dialogs.Show(failed);
+    controls_.dialogs.Show({.kind = Dialog::Kind::RunFailed, .step = step, .reason = lastFailure_});
 }
 
 void Form1::CloseRun() {
     const RunKind kind = blnOptimizeMode_ ? RunKind::Optimize : RunKind::Restore;
     EndRun();
-    Dialog closing{Dialog::Kind::OfferRestart, kind};
-    if (controls_.dialogs.Show(closing) && !objShutdown().RebootNT(-1)) {
-        closing.kind = Dialog::Kind::RestartFailed;
-        controls_.dialogs.Show(closing);
+    if (controls_.dialogs.Show({.kind = Dialog::Kind::OfferRestart, .run = kind}) &&
+        !objShutdown().RebootNT(-1)) {
+        controls_.dialogs.Show({.kind = Dialog::Kind::RestartFailed, .run = kind});
     }
 }
 
