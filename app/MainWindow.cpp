@@ -41,7 +41,7 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
 
     tmrOptimize_.Attach(hwnd_);
     tmrBlink_.Attach(hwnd_);
-    boxes_.Attach(hwnd_);
+    dialogs_.Attach(hwnd_);
     services.pump = [this] { PumpEvents(); };
     form_ = std::make_unique<Form1>(
         std::move(services),

@@ -83,8 +83,7 @@ private:
     Win32Button cmdRestore_;
     Win32OptionButtons optionButtons_;
     std::array<Win32Panel, 6> panels_;
-    Win32MessageBoxes boxes_;
-    MessageBoxDialogs dialogs_{boxes_};
+    Win32Dialogs dialogs_;
     std::unique_ptr<Form1> form_;
     std::unique_ptr<DynamicLibrary> shell32_;
 };

@@ -47,9 +47,10 @@ void Win32Panel::SetVisible(bool visible) {
     ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
 }
 
-int Win32MessageBoxes::Show(const std::string& prompt, int style, const std::string& title) {
-    return MessageBoxW(owner_, Widen(prompt).c_str(), Widen(title).c_str(),
-                       static_cast<UINT>(style));
+bool Win32Dialogs::Show(const Dialog& dialog) {
+    const Box box = BoxFor(dialog);
+    return MessageBoxW(owner_, Widen(box.prompt).c_str(), Widen(box.title).c_str(),
+                       static_cast<UINT>(box.style)) == IDYES;
 }
 
 }  // namespace vornix

@@ -7,6 +7,7 @@
 #include "system/win32/WindowsHeaders.h"
 
 #include "engine/Form1Controls.h"
+#include "engine/RunDialogs.h"
 
 namespace vornix {
 
@@ -89,12 +90,13 @@ private:
     std::function<void()> fill_;
 };
 
-// Modal boxes owned by the main window. Its timers keep ticking while a box
-// is open: the box's own message loop dispatches their messages.
-class Win32MessageBoxes final : public MessageBoxes {
+// The run's dialogs as modal message boxes owned by the main window, each
+// the box BoxFor gives it. The window's timers keep ticking while a box is
+// open: the box's own message loop dispatches their messages.
+class Win32Dialogs final : public RunDialogs {
 public:
     void Attach(HWND owner) { owner_ = owner; }
-    int Show(const std::string& prompt, int style, const std::string& title) override;
+    bool Show(const Dialog& dialog) override;
 
 private:
     HWND owner_ = nullptr;

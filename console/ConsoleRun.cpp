@@ -5,11 +5,11 @@
 namespace vornix {
 
 ConsoleRun::ConsoleRun(SystemServices services, ConsoleOutput& output)
-    : dialogs_(output),
+    : output_(output),
       reg_(services.registry, services.codePage),
-      form_(std::move(services), controls_.View(dialogs_)) {}
+      form_(std::move(services), controls_.View(*this)) {}
 
-bool ConsoleRun::Dialogs::Show(const Dialog& dialog) {
+bool ConsoleRun::Show(const Dialog& dialog) {
     switch (dialog.kind) {
         case Dialog::Kind::Summary:
             output_.Out(BoxFor(dialog).prompt + "\n\n");
@@ -24,7 +24,7 @@ bool ConsoleRun::Dialogs::Show(const Dialog& dialog) {
         case Dialog::Kind::RunFailed:
         case Dialog::Kind::RestartFailed:
         case Dialog::Kind::TimerFailed:
-            failed = true;
+            failed_ = true;
             output_.Err(BoxFor(dialog).prompt + "\n");
             return false;
     }
@@ -56,7 +56,7 @@ ExitCode ConsoleRun::Finish() {
     for (int tick = 0; tick < 1000 && controls_.tmrOptimize.enabled; ++tick) {
         form_.tmrOptimize_Timer();
     }
-    if (!dialogs_.failed) return ExitCode::Done;
+    if (!failed_) return ExitCode::Done;
     return form_.lastWriteError() == kErrorAccessDenied ? ExitCode::NeedsAdmin
                                                         : ExitCode::NotCompleted;
 }

@@ -22,7 +22,7 @@ public:
     virtual void Err(const std::string& text) = 0;
 };
 
-class ConsoleRun {
+class ConsoleRun final : private RunDialogs {
 public:
     ConsoleRun(SystemServices services, ConsoleOutput& output);
 
@@ -33,19 +33,12 @@ public:
     ExitCode Restore();
 
 private:
-    class Dialogs final : public RunDialogs {
-    public:
-        explicit Dialogs(ConsoleOutput& output) : output_(output) {}
-        bool Show(const Dialog& dialog) override;
-        bool failed = false;
-
-    private:
-        ConsoleOutput& output_;
-    };
-
+    // The run's dialogs, told on the console.
+    bool Show(const Dialog& dialog) override;
     ExitCode Finish();
 
-    Dialogs dialogs_;
+    ConsoleOutput& output_;
+    bool failed_ = false;
     PlainForm1Controls controls_;
     Registry reg_;  // the store's own reading, apart from the run's
     Form1 form_;

@@ -51,17 +51,8 @@ constexpr int kMbYesNo = 4;
 constexpr int kMbIconQuestion = 32;
 constexpr int kMbIconExclamation = 48;
 constexpr int kMbIconInformation = 64;
-constexpr int kIdOk = 1;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
-
-class MessageBoxes {
-public:
-    virtual ~MessageBoxes() = default;
-    // Shows a modal box and returns the answer. Timers keep ticking while it
-    // is open, as they do on Windows.
-    virtual int Show(const std::string& prompt, int style, const std::string& title) = 0;
-};
 
 class RunDialogs;
 

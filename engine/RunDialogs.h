@@ -53,17 +53,4 @@ Box BoxFor(const Dialog& dialog);
 // the restart says at its end.
 std::string RestartNeededText(RunKind kind);
 
-// The run's dialogs as message boxes: the window's.
-class MessageBoxDialogs final : public RunDialogs {
-public:
-    explicit MessageBoxDialogs(MessageBoxes& boxes) : boxes_(boxes) {}
-    bool Show(const Dialog& dialog) override {
-        const Box box = BoxFor(dialog);
-        return boxes_.Show(box.prompt, box.style, box.title) == kIdYes;
-    }
-
-private:
-    MessageBoxes& boxes_;
-};
-
 }  // namespace vornix
