@@ -191,8 +191,8 @@ Status ReadStatus(Registry& reg, VersionSource& version, const std::string& prod
     for (const TcpipKey& key : where.keys) {
         ReadValues(reg, status, key.path, {}, key.values, proposed, status.values);
     }
-    const Interfaces interfaces = ListInterfaces(reg, family);
-    status.interfacesUnreadable = !interfaces.readable;
+    const Registry::KeyNames interfaces = ListInterfaces(reg, family);
+    status.interfacesUnreadable = interfaces.error != kErrorSuccess;
     for (const std::string& name : interfaces.names) {
         ReadValues(reg, status, InterfaceKey(name), name, where.interfaceValues, proposed,
                    status.values);

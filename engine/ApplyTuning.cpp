@@ -29,8 +29,8 @@ bool Form1::ApplyTuning() {
     Registry& reg = objReg();
     // The interfaces are listed once; those that come or go meanwhile do not
     // change the list.
-    const Interfaces interfaces = ListInterfaces(reg, *family);
-    if (!interfaces.readable) {
+    const Registry::KeyNames interfaces = ListInterfaces(reg, *family);
+    if (interfaces.error != kErrorSuccess) {
         Fail(text::Naming(text::kReasonReadFailed, kInterfacesKey));
         return false;
     }

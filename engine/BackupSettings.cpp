@@ -56,8 +56,8 @@ bool Form1::BackupSettings() {
     // Everything is read before anything is written: each interface's own
     // values, then the family's keys.
     MachineValues machine;
-    const Interfaces interfaces = ListInterfaces(reg, family);
-    if (!interfaces.readable) {
+    const Registry::KeyNames interfaces = ListInterfaces(reg, family);
+    if (interfaces.error != kErrorSuccess) {
         Fail(text::Naming(text::kReasonReadFailed, kInterfacesKey));
         return false;
     }

@@ -17,31 +17,23 @@ constexpr const char* kBackupFormatName = "BackupFormat";
 constexpr std::int32_t kBackupFormatWriting = 1;
 constexpr std::int32_t kBackupFormatWithAbsence = 2;
 
-// The store's plain values of a family: the values its TCP/IP keys hold,
-// after those only its interfaces have (MTU), which the last interface's
-// stands for.
+// The store's plain values of a family, each name once: those only its
+// interfaces have come first (MTU: the last interface's stands for all), then
+// the values its TCP/IP keys hold. In the plain store of earlier versions 0
+// is no valid MTU, receive window or TTL.
 std::vector<StoreValue> PlainValues(Family family) {
     const FamilyLocations& where = LocationsOf(family);
     std::vector<StoreValue> values;
-    auto inKeys = [&](const char* name) {
-        for (const TcpipKey& key : where.keys) {
-            for (const TcpipValue& v : key.values) {
-                if (std::string_view(v.name) == name) return true;
-            }
-        }
-        return false;
+    auto add = [&](const TcpipValue& v) {
+        const std::string_view name = v.name;
+        if (std::any_of(values.begin(), values.end(), [&](const auto& s) { return name == s.name; })) return;
+        const bool zeroMeansAbsent =
+            family == Family::NT && (name == "MTU" || name == "TcpWindowSize" || name == "DefaultTTL");
+        values.push_back({v.name, v.member, zeroMeansAbsent});
     };
-    for (const TcpipValue& v : where.interfaceValues) {
-        if (!inKeys(v.name)) values.push_back({v.name, v.member});
-    }
+    for (const TcpipValue& v : where.interfaceValues) add(v);
     for (const TcpipKey& key : where.keys) {
-        for (const TcpipValue& v : key.values) values.push_back({v.name, v.member});
-    }
-    if (family == Family::NT) {
-        for (StoreValue& v : values) {
-            const std::string_view name = v.name;
-            v.zeroMeansAbsent = name == "MTU" || name == "TcpWindowSize" || name == "DefaultTTL";
-        }
+        for (const TcpipValue& v : key.values) add(v);
     }
     return values;
 }
@@ -265,8 +257,8 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
     const FamilyLocations& where = LocationsOf(family);
     // Each interface its own values; in the plain store one MTU and the
     // global window stand for all of them.
-    const Interfaces interfaces = ListInterfaces(reg, family);
-    if (!interfaces.readable) return Unreadable(kInterfacesKey);
+    const Registry::KeyNames interfaces = ListInterfaces(reg, family);
+    if (interfaces.error != kErrorSuccess) return Unreadable(kInterfacesKey);
     const std::string recordsKey = familyKey + kStoreInterfacesKey;
     std::vector<Registry::Value> records(interfaces.names.size());
     if (recordsAbsence && !interfaces.names.empty()) {

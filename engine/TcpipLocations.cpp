@@ -52,11 +52,11 @@ std::string InterfaceKey(const std::string& name) {
     return std::string(kInterfacesKey) + "\\" + name;
 }
 
-Interfaces ListInterfaces(Registry& reg, Family family) {
+Registry::KeyNames ListInterfaces(Registry& reg, Family family) {
     if (LocationsOf(family).interfaceValues.empty()) return {};
     Registry::KeyNames listed = reg.SubKeyNames(kHkeyLocalMachine, kInterfacesKey);
-    const bool readable = listed.error == kErrorSuccess || listed.error == kErrorFileNotFound;
-    return {readable, std::move(listed.names)};
+    if (listed.error == kErrorFileNotFound) listed.error = kErrorSuccess;
+    return listed;
 }
 
 std::vector<std::string> NamesOf(std::span<const TcpipValue> values) {

@@ -54,14 +54,10 @@ inline constexpr const char* kInterfacesKey =
 // A network interface's key, by the interface's name.
 std::string InterfaceKey(const std::string& name);
 
-// The family's network interfaces (their key names, in enumeration order),
-// or unreadable when the list could not be read whole. A missing Interfaces
-// key, and the 95/98/ME family, have none.
-struct Interfaces {
-    bool readable = true;
-    std::vector<std::string> names;
-};
-Interfaces ListInterfaces(Registry& reg, Family family);
+// The family's network interfaces (their key names, in enumeration order);
+// `error` is not 0 when the list could not be read whole. A missing
+// Interfaces key, and the 95/98/ME family, have none.
+Registry::KeyNames ListInterfaces(Registry& reg, Family family);
 
 // The names of a key's values.
 std::vector<std::string> NamesOf(std::span<const TcpipValue> values);
