@@ -46,7 +46,6 @@ public:
     const TuningSet& tuning() const { return tuning_; }
     TuningSet& tuning() { return tuning_; }
     std::int16_t intInternetMethod() const { return intInternetMethod_; }
-    bool blnOptimizeMode() const { return blnOptimizeMode_; }
 
     // The product key, "SOFTWARE\" followed by the product name.
     std::string ProductKey() const;

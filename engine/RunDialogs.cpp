@@ -23,14 +23,6 @@ std::string SummaryText(const TuningSet& t, bool withMss) {
     return s;
 }
 
-std::string FailureText(FailedStep step, const std::string& reason) {
-    std::string prompt = step == FailedStep::Backup  ? text::kBackupFailedMessage
-                         : step == FailedStep::Apply ? text::kApplyFailedMessage
-                                                     : text::kRestoreFailedMessage;
-    if (!reason.empty()) prompt += "\r\n\r\n" + reason;
-    return prompt;
-}
-
 }  // namespace
 
 std::string RestartNeededText(RunKind kind) {
@@ -50,7 +42,11 @@ Box BoxFor(const Dialog& d) {
         case Dialog::Kind::ConfirmRestore:
             return {text::kRestoreQuestion, kQuestion, kAppTitle};
         case Dialog::Kind::RunFailed:
-            return {FailureText(d.step, d.reason), kWarning, kAppTitle};
+            return {std::string(d.step == FailedStep::Backup  ? text::kBackupFailedMessage
+                                : d.step == FailedStep::Apply ? text::kApplyFailedMessage
+                                                              : text::kRestoreFailedMessage) +
+                        (d.reason.empty() ? "" : "\r\n\r\n" + d.reason),
+                    kWarning, kAppTitle};
         case Dialog::Kind::OfferRestart:
             return {RestartNeededText(d.run) + text::kRestartQuestion, kQuestion, text::kClosingTitle};
         case Dialog::Kind::RestartFailed:

@@ -18,23 +18,21 @@ public:
     explicit OpenKey(RegistryApi& api) : api_(api) {}
 
     bool Open(std::int32_t root, const std::string& path) {
-        RegKeyHandle key = 0;
-        const long result = api_.OpenKey(RootHandle(root), path, &key);
-        return Take(result, key);
+        return Take(&RegistryApi::OpenKey, root, path);
     }
     bool Create(std::int32_t root, const std::string& path) {
-        RegKeyHandle key = 0;
-        const long result = api_.CreateKey(RootHandle(root), path, &key);
-        return Take(result, key);
+        return Take(&RegistryApi::CreateKey, root, path);
     }
     RegKeyHandle get() const { return key_.get().handle; }
     // The code of the last Open or Create.
     long result() const { return result_; }
 
 private:
-    bool Take(long result, RegKeyHandle key) {
-        result_ = result;
-        if (result != kErrorSuccess) return false;
+    bool Take(long (RegistryApi::*open)(RegKeyHandle, const std::string&, RegKeyHandle*),
+              std::int32_t root, const std::string& path) {
+        RegKeyHandle key = 0;
+        result_ = (api_.*open)(RootHandle(root), path, &key);
+        if (result_ != kErrorSuccess) return false;
         key_.reset({&api_, key});
         return true;
     }

@@ -31,7 +31,6 @@ constexpr std::uint32_t kRegMultiSz = 7;
 
 // Win32 error codes the backends return.
 constexpr long kErrorSuccess = 0;
-constexpr long kErrorInvalidFunction = 1;
 constexpr long kErrorFileNotFound = 2;
 constexpr long kErrorAccessDenied = 5;
 constexpr long kErrorInvalidHandle = 6;
