@@ -83,20 +83,30 @@ export_key() {  # key view file
 }
 key_exists() { wine reg query "$1" "$2" >/dev/null 2>&1; }
 
-install() {
-  local rc=0
-  wine start /wait /unix "$setup" /S || rc=$?
-  [[ $rc == "$1" ]] || fail "the installer exited $rc, expected $1"
+# Runs an installer or uninstaller and checks its exit code. Their own
+# codes are 0 to 3; any other means Wine did not get the program running
+# (seen once: cmd's "Application could not be started ... ShellExecuteEx
+# failed: Internal error", exit code 49), and the start is tried once more.
+expect_exit() {  # expected code, what, command...
+  local expected=$1 what=$2 rc attempt
+  shift 2
+  for attempt in 1 2; do
+    rc=0
+    "$@" || rc=$?
+    (( rc >= 0 && rc <= 3 )) && break
+    note "$what did not start (exit code $rc), attempt $attempt"
+  done
+  [[ $rc == "$expected" ]] || fail "$what exited $rc, expected $expected"
 }
+
+install() { expect_exit "$1" "the installer" wine start /wait /unix "$setup" /S; }
 
 # The uninstaller in place, from a batch file: start and Wine's command line
 # would quote "_?=C:\Program Files\...", which it must not be.
 uninstall_in_place() {
-  local rc=0
   printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$win_dir" "$win_dir" \
     >"$work/uninstall.bat"
-  wine cmd /c "$(winepath -w "$work/uninstall.bat")" || rc=$?
-  [[ $rc == "$1" ]] || fail "the uninstaller exited $rc, expected $1"
+  expect_exit "$1" "the uninstaller" wine cmd /c "$(winepath -w "$work/uninstall.bat")"
 }
 
 files_are() {  # the install folder's files, sorted, one a line
