@@ -22,23 +22,14 @@ std::vector<Registry::NewValue> Values(Family family, const TuningSet& tuning,
 }  // namespace
 
 bool Form1::ApplyTuning() {
-    lastFailure_.clear();
-    const std::optional<Family> family = RunningFamily();
-    if (!family) return false;
-    const FamilyLocations& where = LocationsOf(*family);
-    Registry& reg = objReg();
-    // The interfaces are listed once; those that come or go meanwhile do not
-    // change the list.
-    const Registry::KeyNames interfaces = ListInterfaces(reg, *family);
-    if (interfaces.error != kErrorSuccess) {
-        Fail(text::Naming(text::kReasonReadFailed, kInterfacesKey));
-        return false;
-    }
+    const std::optional<FamilyStep> step = StartFamilyStep();
+    if (!step) return false;
+    const auto& [family, where, interfaces] = *step;
     // A value that cannot be written does not stop the others.
     bool written = true;
     auto write = [&](const std::string& key, const std::vector<Registry::NewValue>& values,
                      Registry::KeyMode mode) {
-        const long result = reg.SaveRegValues(kHkeyLocalMachine, key, values, mode);
+        const long result = objReg().SaveRegValues(kHkeyLocalMachine, key, values, mode);
         // An interface that went away after it was listed is left alone:
         // interface keys are opened, never created.
         if (result == kErrorSuccess ||
@@ -48,12 +39,12 @@ bool Form1::ApplyTuning() {
         NoteWrite(result);
         written = false;
     };
-    const auto interfaceValues = Values(*family, tuning_, where.interfaceValues);
+    const auto interfaceValues = Values(family, tuning_, where.interfaceValues);
     for (const std::string& name : interfaces.names) {
         write(InterfaceKey(name), interfaceValues, Registry::KeyMode::Existing);
     }
     for (const TcpipKey& key : where.keys) {
-        write(key.path, Values(*family, tuning_, key.values), Registry::KeyMode::Create);
+        write(key.path, Values(family, tuning_, key.values), Registry::KeyMode::Create);
     }
     if (!written) {
         Fail(text::kReasonWriteRefused);

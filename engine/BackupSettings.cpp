@@ -46,21 +46,14 @@ bool ReadSources(Registry& reg, Family family, const std::string& key,
 }  // namespace
 
 bool Form1::BackupSettings() {
-    lastFailure_.clear();
-    const std::optional<Family> running = RunningFamily();
-    if (!running) return false;
-    const Family family = *running;
-    const FamilyLocations& where = LocationsOf(family);
+    const std::optional<FamilyStep> step = StartFamilyStep();
+    if (!step) return false;
+    const auto& [family, where, interfaces] = *step;
     Registry& reg = objReg();
 
     // Everything is read before anything is written: each interface's own
     // values, then the family's keys.
     MachineValues machine;
-    const Registry::KeyNames interfaces = ListInterfaces(reg, family);
-    if (interfaces.error != kErrorSuccess) {
-        Fail(text::Naming(text::kReasonReadFailed, kInterfacesKey));
-        return false;
-    }
     std::map<std::string, Recorded> lastInterface, keys;
     for (const std::string& name : interfaces.names) {
         lastInterface.clear();

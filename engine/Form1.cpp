@@ -4,6 +4,7 @@
 
 #include "engine/BackupStore.h"
 #include "engine/RunTexts.h"
+#include "engine/TcpipLocations.h"
 #include "profiles/ConnectionProfiles.h"
 
 namespace vornix {
@@ -32,6 +33,18 @@ std::optional<Family> Form1::RunningFamily() {
     const std::optional<Family> family = FamilyOf(objOS().OperatingPlatform());
     if (!family) Fail(text::kReasonUnknownWindows);
     return family;
+}
+
+std::optional<Form1::FamilyStep> Form1::StartFamilyStep() {
+    lastFailure_.clear();
+    const std::optional<Family> family = RunningFamily();
+    if (!family) return std::nullopt;
+    Registry::KeyNames interfaces = ListInterfaces(objReg(), *family);
+    if (interfaces.error == kErrorSuccess) {
+        return FamilyStep{*family, LocationsOf(*family), std::move(interfaces)};
+    }
+    Fail(text::Naming(text::kReasonReadFailed, kInterfacesKey));
+    return std::nullopt;
 }
 
 StoredBackup Form1::ReadStoredBackup() {

@@ -13,6 +13,7 @@
 #include "engine/RunDialogs.h"
 #include "engine/RegistryNumbers.h"
 #include "engine/SystemServices.h"
+#include "engine/TcpipLocations.h"
 #include "profiles/TuningSet.h"
 #include "resources/VersionInfo.h"
 #include "system/Registry.h"
@@ -78,6 +79,17 @@ private:
     // The running Windows family; none (with the reason kept) on a system
     // the program does not know, where nothing may be read or written.
     std::optional<Family> RunningFamily();
+    // The start of a step that reads or writes every interface: an earlier
+    // failure forgotten, the running family with its locations, and its
+    // interfaces listed once,
+    // so that those that come or go meanwhile do not change the list. None
+    // (with the reason kept) on an unknown Windows or an unreadable list.
+    struct FamilyStep {
+        Family family;
+        const FamilyLocations& where;
+        Registry::KeyNames interfaces;
+    };
+    std::optional<FamilyStep> StartFamilyStep();
 
     void StartRun(bool optimizeMode);
     void EndRun();
