@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/Form1Layout.h"
@@ -83,8 +86,9 @@ void ExpectClosingQuestion(const App& app, const MessageBoxSeen& box, const std:
 }
 
 // Restore on a program started afresh: the question answered Yes, the
-// closing question No.
-void RestoreFromNewStart(const wchar_t* test, const wchar_t* version) {
+// closing question No. The TCP/IP values must then be those from before.
+void RestoreFromNewStart(const wchar_t* test, const wchar_t* version,
+                         const std::map<std::wstring, std::wstring>& before) {
     App app(test, version);
     ASSERT_TRUE(app.Start());
     EXPECT_TRUE(IsWindowEnabled(app.Control("cmdRestore"))) << "the backup was not found at start";
@@ -99,6 +103,7 @@ void RestoreFromNewStart(const wchar_t* test, const wchar_t* version) {
     ASSERT_TRUE(app.Answer(closing, IDNO));
     EXPECT_EQ(L"系统配置已恢复成功。", app.Text(app.Control("lblOptimizeStatus")));
     EXPECT_TRUE(app.Close());
+    EXPECT_EQ(before, TcpipState());
 }
 
 TEST_F(GuiStart, FirstStartRecordsInstallPathAndLeavesRestoreDisabled) {
@@ -204,8 +209,7 @@ TEST_F(GuiOptimize, WindowsXpRunWritesEveryInterfaceThenRestoreUndoesIt) {
     }
     EXPECT_FALSE(reg::Exists(HKLM, kMstcp, L"DefaultTTL"));
 
-    RestoreFromNewStart(L"optimize-xp", L"winxp");
-    EXPECT_EQ(before, TcpipState());
+    RestoreFromNewStart(L"optimize-xp", L"winxp", before);
 }
 
 TEST_F(GuiOptimize, Windows98RunWritesNumberTextThenRestoreUndoesIt) {
@@ -222,21 +226,18 @@ TEST_F(GuiOptimize, Windows98RunWritesNumberTextThenRestoreUndoesIt) {
         EXPECT_TRUE(app.Close());
     }
     EXPECT_EQ(1u, reg::Dword(HKLM, kProductKey, kBackupFlag));
-    const std::pair<std::wstring, const wchar_t*> texts[] = {
-        {kNetTrans + L"|MaxMTU", L" 1492"},  {kNetTrans + L"|MaxMSS", L" 1452"},
-        {kMstcp + L"|DefaultRcvWindow", L" 47916"}, {kMstcp + L"|DefaultTTL", L" 128"},
-        {kMstcp + L"|PMTUBlackHoleDetect", L" 0"}, {kMstcp + L"|PMTUDiscovery", L" 1"},
-        {kMstcp + L"|SackOpts", L" 1"},      {kMstcp + L"|Tcp1323Opts", L" 1"}};
-    for (const auto& [where, text] : texts) {
-        const std::wstring key = where.substr(0, where.find(L'|'));
-        const std::wstring name = where.substr(where.find(L'|') + 1);
+    const std::tuple<const std::wstring&, const wchar_t*, const wchar_t*> texts[] = {
+        {kNetTrans, L"MaxMTU", L" 1492"},  {kNetTrans, L"MaxMSS", L" 1452"},
+        {kMstcp, L"DefaultRcvWindow", L" 47916"}, {kMstcp, L"DefaultTTL", L" 128"},
+        {kMstcp, L"PMTUBlackHoleDetect", L" 0"}, {kMstcp, L"PMTUDiscovery", L" 1"},
+        {kMstcp, L"SackOpts", L" 1"},      {kMstcp, L"Tcp1323Opts", L" 1"}};
+    for (const auto& [key, name, text] : texts) {
         EXPECT_EQ(static_cast<DWORD>(REG_SZ), reg::Type(HKLM, key, name)) << name;
         EXPECT_EQ(text, reg::String(HKLM, key, name)) << name;
     }
     EXPECT_FALSE(reg::Exists(HKLM, kParameters, L"DefaultTTL"));
 
-    RestoreFromNewStart(L"optimize-98", L"win98");
-    EXPECT_EQ(before, TcpipState());
+    RestoreFromNewStart(L"optimize-98", L"win98", before);
 }
 
 TEST_F(GuiAbout, OkSendsTheBrowserToTheHomePage) {

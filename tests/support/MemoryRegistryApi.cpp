@@ -155,29 +155,26 @@ RegKeyHandle MemoryRegistryApi::NewHandle(NodePtr node) {
 }
 
 long MemoryRegistryApi::OpenKey(RegKeyHandle root, const std::string& ansiPath, RegKeyHandle* out) {
-    const NodePtr from = Resolve(root);
-    const std::string path = FromAnsi(ansiPath);
-    if (long e = Fail(Op::Open, from, path, {})) return e;
-    if (HasEmbeddedNul(ansiPath)) return kErrorInvalidParameter;
-    if (!from) return kErrorInvalidHandle;
-    if (from->deleted) return kErrorKeyDeleted;
-    NodePtr node = Find(from, path);
-    if (!node) return kErrorFileNotFound;
-    *out = NewHandle(std::move(node));
-    return kErrorSuccess;
+    return Reach(Op::Open, root, ansiPath, out);
 }
 
 long MemoryRegistryApi::CreateKey(RegKeyHandle root, const std::string& ansiPath,
                                   RegKeyHandle* out) {
+    return Reach(Op::Create, root, ansiPath, out);
+}
+
+long MemoryRegistryApi::Reach(Op op, RegKeyHandle root, const std::string& ansiPath,
+                              RegKeyHandle* out) {
     const NodePtr from = Resolve(root);
     const std::string path = FromAnsi(ansiPath);
-    if (long e = Fail(Op::Create, from, path, {})) return e;
+    if (long e = Fail(op, from, path, {})) return e;
     if (HasEmbeddedNul(ansiPath)) return kErrorInvalidParameter;
     if (!from) return kErrorInvalidHandle;
     if (from->deleted) return kErrorKeyDeleted;
     NodePtr node = from;
     for (const auto& part : SplitPath(path)) {
         NodePtr child = node->Child(part);
+        if (!child && op == Op::Open) return kErrorFileNotFound;
         if (!child) {
             child = std::make_shared<Node>();
             child->name = part;

@@ -83,6 +83,8 @@ private:
     NodePtr Resolve(RegKeyHandle key) const;
     NodePtr Find(const NodePtr& from, const std::string& path) const;
     long Fail(Op op, const NodePtr& node, const std::string& subPath, const std::string& name);
+    // Opens the key at the path, or with Op::Create makes what is missing.
+    long Reach(Op op, RegKeyHandle root, const std::string& ansiPath, RegKeyHandle* out);
     // A narrow name or path as the registry holds it, and back.
     std::string FromAnsi(const std::string& ansi) const;
     std::string ToAnsi(const std::string& unicode) const;
