@@ -9,8 +9,9 @@
 #
 #   1. silent install: the files, the Start-menu shortcut, the uninstall
 #      entry in the 64-bit view with its values;
-#   2. vornix.exe from the install folder: status, then an optimize that
-#      makes a backup and changes the TCP/IP values;
+#   2. vornix.exe from the install folder: status, then, over an interface
+#      with MTU 1400 and DefaultTTL 64, an optimize that makes a backup and
+#      changes the TCP/IP values;
 #   3. the window started as Windows XP writes its hidden, system, read-only
 #      manifest and holds the instance mutex: installer and uninstaller
 #      refuse (exit 2) and change nothing; a leftover .manifest.tmp is made;
@@ -174,6 +175,11 @@ note "vornix status and optimize from the install folder"
 rc=0; wine "$dir/vornix.exe" status >/dev/null || rc=$?
 [[ $rc == 0 ]] || fail "vornix status exited $rc"
 backup_answer_is 5 || fail "a backup before the first optimize"
+# Values of the machine's own for the uninstall to give back: an interface
+# with an MTU, and a TTL for the stack.
+wine reg add "$tcpip_key\\Parameters\\Interfaces\\{VORNIX-PKG-A}" /reg:64 /v MTU /t REG_DWORD \
+  /d 1400 /f >/dev/null
+wine reg add "$tcpip_key\\Parameters" /reg:64 /v DefaultTTL /t REG_DWORD /d 64 /f >/dev/null
 export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
 rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
 [[ $rc == 0 ]] || fail "vornix optimize exited $rc"
