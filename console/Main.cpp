@@ -62,15 +62,15 @@ int Run(int argc, wchar_t** argv) {
     Win32CodePage codePage;
     Win32VersionSource version;
     const std::string productKey = "SOFTWARE\\" + product.productName;
+    // The reads of status and backup, and the set-aside; a run has its own.
+    Registry reg(registry, codePage);
+    clsOS os(version);
     if (line.command == CommandLine::Command::Status) {
-        Registry reg(registry, codePage);
         const Status status = ReadStatus(reg, version, productKey, line);
         output.Out(line.json ? StatusJson(status) : StatusText(status));
         return static_cast<int>(ExitCode::Done);
     }
     if (line.command == CommandLine::Command::Backup && !line.setAside) {
-        Registry reg(registry, codePage);
-        clsOS os(version);
         const BackupAnswer answer = AnswerBackup(reg, os, productKey);
         output.Out(answer.text);
         return static_cast<int>(answer.code);
@@ -84,8 +84,6 @@ int Run(int argc, wchar_t** argv) {
         return static_cast<int>(ExitCode::AlreadyRunning);
     }
     if (line.command == CommandLine::Command::Backup) {
-        Registry reg(registry, codePage);
-        clsOS os(version);
         const BackupAnswer answer = SetAsideBackup(reg, os, productKey);
         if (answer.code == ExitCode::Done) {
             output.Out(answer.text);
