@@ -13,3 +13,12 @@ export LC_ALL="${VORNIX_WINE_LOCALE:-zh_CN.UTF-8}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 unset _vornix_env_dir
+
+# A registry key's export (wine reg export, in the view /reg:32 or /reg:64)
+# as UTF-8 lines without carriage returns or byte-order mark, for diff and
+# grep; fails when the key does not exist.
+wine_export_key() {  # key view file
+  wine reg export "$1" "$3.reg" "$2" /y >/dev/null 2>&1 || return 1
+  iconv -f UTF-16LE -t UTF-8 "$3.reg" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' >"$3"
+  rm -f "$3.reg"
+}

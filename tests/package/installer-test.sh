@@ -77,11 +77,6 @@ export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 dir="$WINEPREFIX/drive_c/Program Files/$product"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$product.lnk"
 
-# A key's export as UTF-8 lines without carriage returns; fails when absent.
-export_key() {  # key view file
-  wine reg export "$1" "$work/export.reg" "$2" /y >/dev/null 2>&1 || return 1
-  iconv -f UTF-16LE -t UTF-8 "$work/export.reg" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' >"$3"
-}
 key_exists() { wine reg query "$1" "$2" >/dev/null 2>&1; }
 
 # Runs an installer or uninstaller and checks its exit code. Their own
@@ -126,7 +121,7 @@ backup_answer_is() {  # expected exit code
 
 # The product key as it was exported to product-before.txt.
 product_key_kept() {
-  export_key "$product_key" /reg:32 "$work/product-after.txt" \
+  wine_export_key "$product_key" /reg:32 "$work/product-after.txt" \
     || fail "the product key went although the restore could not be made"
   diff -u "$work/product-before.txt" "$work/product-after.txt" >&2 \
     || fail "the uninstaller changed the product key"
@@ -147,7 +142,7 @@ strings -a -el "$shortcut" | grep -qi 'VornixInternetOptimizer\.exe' \
   || strings -a "$shortcut" | grep -qi 'VornixInternetOptimizer\.exe' \
   || fail "the shortcut does not name VornixInternetOptimizer.exe"
 
-export_key "$entry_key" /reg:64 "$work/entry.txt" || fail "no uninstall entry in the 64-bit view"
+wine_export_key "$entry_key" /reg:64 "$work/entry.txt" || fail "no uninstall entry in the 64-bit view"
 ! key_exists "$entry_key" /reg:32 || fail "the uninstall entry is in the 32-bit view too"
 w='C:\\Program Files\\Vornix Internet Optimizer'
 for line in \
@@ -180,11 +175,11 @@ backup_answer_is 5 || fail "a backup before the first optimize"
 wine reg add "$tcpip_key\\Parameters\\Interfaces\\{VORNIX-PKG-A}" /reg:64 /v MTU /t REG_DWORD \
   /d 1400 /f >/dev/null
 wine reg add "$tcpip_key\\Parameters" /reg:64 /v DefaultTTL /t REG_DWORD /d 64 /f >/dev/null
-export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
+wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
 rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
 [[ $rc == 0 ]] || fail "vornix optimize exited $rc"
 backup_answer_is 0 || fail "no backup after the optimize"
-export_key "$tcpip_key" /reg:64 "$work/tcpip-optimized.txt"
+wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-optimized.txt"
 ! cmp -s "$work/tcpip-before.txt" "$work/tcpip-optimized.txt" || fail "the optimize changed nothing"
 
 # --- 3. the window running ---------------------------------------------------------
@@ -213,7 +208,7 @@ app=""
 # --- 4. uninstall ------------------------------------------------------------------
 note "silent uninstall"
 uninstall_in_place 0
-export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
+wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
 diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
   || fail "the TCP/IP values are not as before the optimize"
 ! key_exists "$product_key" /reg:32 || fail "the product key is still there"
@@ -242,7 +237,7 @@ wine reg delete "$product_key\\Platform_Windows_NT_2K_XP" /reg:32 /f >/dev/null
 wine reg add "$product_key\\Platform_Windows_95_98_ME" /reg:32 /v BackupFormat /t REG_DWORD /d 2 \
   /f >/dev/null
 backup_answer_is 1 || fail "the 95/98/ME store alone is not a backup XP cannot restore"
-export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
+wine_export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
 uninstall_in_place 3
 product_key_kept
 ! key_exists "$entry_key" /reg:64 || fail "the uninstall entry is still there"

@@ -63,12 +63,6 @@ probe="$(under 1252 wine cmd /c echo 备份 2>/dev/null | tr -d '\r')"
 probe="$(under 936 wine cmd /c echo 备份 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8)"
 [[ $probe == 备份 ]] || fail "under zh_CN.UTF-8 Wine's cmd echoes 备份 as [$probe]"
 
-# A key's export as UTF-8 lines without carriage returns; fails when absent.
-export_key() {  # key view file
-  wine reg export "$1" "$work/export.reg" "$2" /y >/dev/null 2>&1 || return 1
-  iconv -f UTF-16LE -t UTF-8 "$work/export.reg" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' >"$3"
-}
-
 # No product key, none of the values the program writes, and the machine's
 # own: the interface's MTU and DefaultTTL.
 prepare() {
@@ -98,7 +92,7 @@ $(iconv -f "$charset" -t UTF-8 "$work/tool.log" 2>/dev/null || cat "$work/tool.l
 }
 
 flag_is_unicode() {  # label
-  export_key "$product_key" /reg:32 "$work/product.txt" || { problem "$1: no product key"; return; }
+  wine_export_key "$product_key" /reg:32 "$work/product.txt" || { problem "$1: no product key"; return; }
   if ! grep -qxF "\"$flag\"=dword:00000001" "$work/product.txt" ||
      [[ $(grep -c '^"[^"]*    "=' "$work/product.txt") != 1 ]]; then
     problem "$1: the product key does not hold the flag as \"$flag\"=dword:00000001 alone:
@@ -107,22 +101,22 @@ $(grep '^"[^"]*    "=' "$work/product.txt")"
 }
 
 prepare
-export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
+wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
 
 one_case() {  # label, code page of the optimize, of the restore, what is done in between
   echo "codepage-test: $1"
   prepare
-  export_key "$tcpip_key" /reg:64 "$work/tcpip-prepared.txt" &&
+  wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-prepared.txt" &&
     cmp -s "$work/tcpip-before.txt" "$work/tcpip-prepared.txt" ||
     fail "$1: the machine could not be prepared as before"
   tool "$2" optimize --method 1 --speed 10 || return
   flag_is_unicode "$1, after the optimize under $2"
-  export_key "$tcpip_key" /reg:64 "$work/tcpip-optimized.txt"
+  wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-optimized.txt"
   ! cmp -s "$work/tcpip-before.txt" "$work/tcpip-optimized.txt" ||
     problem "$1: the optimize under $2 changed nothing in the Tcpip key"
   $4
   tool "$3" restore || return
-  export_key "$tcpip_key" /reg:64 "$work/tcpip-restored.txt"
+  wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-restored.txt"
   diff -u "$work/tcpip-before.txt" "$work/tcpip-restored.txt" >"$work/tcpip.diff" ||
     problem "$1: the Tcpip key is not as before the optimize:
 $(cat "$work/tcpip.diff")"
