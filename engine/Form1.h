@@ -81,9 +81,9 @@ private:
     std::optional<Family> RunningFamily();
     // The start of a step that reads or writes every interface: an earlier
     // failure forgotten, the running family with its locations, and its
-    // interfaces listed once,
-    // so that those that come or go meanwhile do not change the list. None
-    // (with the reason kept) on an unknown Windows or an unreadable list.
+    // interfaces listed once, so that those that come or go meanwhile do not
+    // change the list. None (with the reason kept) on an unknown Windows or
+    // an unreadable list.
     struct FamilyStep {
         Family family;
         const FamilyLocations& where;
