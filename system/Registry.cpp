@@ -162,23 +162,43 @@ std::string Registry::SubValueType(std::int32_t hKey, const std::string& StrPath
 
 // The batched forms.
 
-Registry::KeyNames Registry::SubKeyNames(std::int32_t hKey, const std::string& StrPath) {
+template <class Fetch>
+Registry::KeyNames Registry::ListNames(std::int32_t hKey, const std::string& StrPath, Fetch fetch) {
     KeyNames list;
     OpenKey key(api_);
     if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) {
         list.error = key.result();
         return list;
     }
-    Entry entry;
     for (std::uint32_t i = 0;; ++i) {
-        const long result = FetchEntry(key.get(), Walk::Keys, i, entry);
+        std::string name;
+        const long result = fetch(key.get(), i, name);
         if (result != kErrorSuccess) {
             list.error = result == kErrorNoMoreItems ? kErrorSuccess : result;
             return list;
         }
-        list.names.push_back(codePage_.FromAnsi(entry.name));
+        list.names.push_back(codePage_.FromAnsi(name));
         PumpEvents();
     }
+}
+
+Registry::KeyNames Registry::SubKeyNames(std::int32_t hKey, const std::string& StrPath) {
+    return ListNames(hKey, StrPath, [this](RegKeyHandle key, std::uint32_t i, std::string& name) {
+        Entry entry;
+        const long result = FetchEntry(key, Walk::Keys, i, entry);
+        name = entry.name;
+        return result;
+    });
+}
+
+Registry::KeyNames Registry::ValueNames(std::int32_t hKey, const std::string& StrPath) {
+    return ListNames(hKey, StrPath, [this](RegKeyHandle key, std::uint32_t i, std::string& name) {
+        char buffer[kNameBufferSize];
+        std::uint32_t size = kNameBufferSize;
+        const long result = api_.EnumValue(key, i, buffer, &size, nullptr, nullptr, nullptr);
+        if (result == kErrorSuccess) name = CutAtNul(buffer, kNameBufferSize);
+        return result;
+    });
 }
 
 std::string Registry::PlatformName(const std::string& name, NameForm form) const {
@@ -305,19 +325,9 @@ long Registry::DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
 // Whole trees.
 
 long Registry::CopyRegTree(std::int32_t hKey, const std::string& from, const std::string& to) {
-    std::vector<std::string> names;
-    {
-        OpenKey key(api_);
-        if (!key.Open(hKey, codePage_.ToAnsi(from))) return key.result();
-        for (std::uint32_t i = 0;; ++i) {
-            char name[kNameBufferSize];
-            std::uint32_t nameSize = kNameBufferSize;
-            const long result = api_.EnumValue(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr);
-            if (result == kErrorNoMoreItems) break;
-            if (result != kErrorSuccess) return result;
-            names.push_back(codePage_.FromAnsi(CutAtNul(name, kNameBufferSize)));
-        }
-    }
+    const KeyNames listed = ValueNames(hKey, from);
+    if (listed.error != kErrorSuccess) return listed.error;
+    const std::vector<std::string>& names = listed.names;
     // Every value is read before the copy is made, and must read back the
     // same from it: a name the code page cannot carry fails here.
     const std::vector<Value> values = ReadRegValues(hKey, from, names);

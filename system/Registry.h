@@ -87,6 +87,10 @@ public:
         std::vector<std::string> names;
     };
     KeyNames SubKeyNames(std::int32_t hKey, const std::string& StrPath);
+    // A key's value names in enumeration order, `error` as for SubKeyNames.
+    // Their data is not fetched, so a value of any size is listed. Events
+    // are processed between entries.
+    KeyNames ValueNames(std::int32_t hKey, const std::string& StrPath);
 
     // A value as read. `error` is 0 when it was read, ERROR_FILE_NOT_FOUND
     // when it or its key does not exist, and otherwise the code that kept it
@@ -160,6 +164,10 @@ private:
     };
     // Fetches entry `position` (0-based) of an open key; the platform's code.
     long FetchEntry(RegKeyHandle key, Walk walk, std::uint32_t position, Entry& entry);
+    // The names of every subkey or value, fetched by `fetch` (the
+    // platform's code) until the first that cannot be.
+    template <class Fetch>
+    KeyNames ListNames(std::int32_t hKey, const std::string& StrPath, Fetch fetch);
     std::int32_t CountEntries(std::int32_t hKey, const std::string& StrPath, Walk walk);
     bool FindEntry(std::int32_t hKey, const std::string& StrPath, Walk walk, std::int32_t Index,
                    Entry& entry);
