@@ -16,7 +16,11 @@ enum class ExitCode {
     NeedsAdmin = 3,     // a write was refused as access denied
     AlreadyRunning = 4, // the window or another vornix is running
     NoBackup = 5,       // restore, backup: the product key holds no backup of
-                        // either Windows family; nothing was read back or changed
+                        // either Windows family and no copy set aside; nothing
+                        // was read back or changed
+    BackupBesideCopies = 6,  // backup: a backup this Windows can restore, and
+                             // copies set aside beside it, which a restore
+                             // leaves as they are
 };
 
 struct CommandLine {

@@ -19,6 +19,7 @@ bool ConsoleRun::Show(const Dialog& dialog) {
         case Dialog::Kind::OfferRestart:
             // Tell that a restart is needed; never make one.
             output_.Out(RestartNeededText(dialog.run) + "\n");
+            for (const std::string& note : dialog.notes) output_.Out(note + "\n");
             return false;
         case Dialog::Kind::NoMethodChosen:
         case Dialog::Kind::RunFailed:

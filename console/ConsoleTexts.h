@@ -25,6 +25,9 @@ inline constexpr const char* kSetAsideComplete =
 inline constexpr const char* kSetAsideNone = "没有此 Windows 系列的备份可以移开。";
 inline constexpr const char* kSetAsideFailed = "未能移开损坏的备份（错误代码 ";
 inline constexpr const char* kSetAsideFailedEnd = "），备份仍在原处：";
+inline constexpr const char* kSetAsideCopied = "已将损坏的备份完整复制到：";
+inline constexpr const char* kSetAsideNotDeleted = "，但未能删除原处的备份（错误代码 ";
+inline constexpr const char* kSetAsideNotDeletedEnd = "）：";
 
 // Status.
 inline constexpr const char* kWindowsFamily = "Windows 系列：";
@@ -36,6 +39,10 @@ inline constexpr const char* kBackupNone = "无";
 inline constexpr const char* kBackupOf = "有，";
 inline constexpr const char* kBackupDamaged = "已损坏，";
 inline constexpr const char* kBackupUnreadable = "无法读取，";
+// A copy `backup --set-aside` made, by its key; in status, its values below.
+inline constexpr const char* kSetAsideCopy = "移到一旁的备份：";
+// A value of a copy that is neither a DWORD nor a string: its type, then its bytes.
+inline constexpr const char* kStoredType = "类型 ";
 inline constexpr const char* kChoice = "选择：";
 inline constexpr const char* kInterface = "接口 ";
 inline constexpr const char* kNotSet = "未设置（Windows 默认值）";

@@ -91,52 +91,93 @@ const char* BackupStateId(StoredBackup::State state) {
 }
 
 // "原系统配置的备份：" and what the store holds, as one line.
-std::string BackupLine(const std::vector<BackupStatus>& backups) {
-    std::string held;
-    for (const BackupStatus& b : backups) {
+std::string BackupLine(const HeldBackups& held) {
+    std::string line;
+    for (const BackupStatus& b : held.backups) {
         if (b.state == StoredBackup::State::None) continue;
-        if (!held.empty()) held += "；";
+        if (!line.empty()) line += "；";
         if (b.state == StoredBackup::State::Complete) {
-            held += std::string(text::kBackupOf) + FamilyName(b.family);
+            line += std::string(text::kBackupOf) + FamilyName(b.family);
         } else {
-            held += (b.state == StoredBackup::State::Damaged ? text::kBackupDamaged
+            line += (b.state == StoredBackup::State::Damaged ? text::kBackupDamaged
                                                              : text::kBackupUnreadable) +
                     b.reason;
         }
     }
-    return text::kBackup + (held.empty() ? std::string(text::kBackupNone) : held) + "\n";
+    return text::kBackup + (line.empty() ? std::string(text::kBackupNone) : line) + "\n";
+}
+
+std::string Hex(const std::vector<std::uint8_t>& data) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const std::uint8_t byte : data) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 0xF];
+    }
+    return hex;
+}
+
+// A copy's value as the registry holds it: a DWORD's number, a string's
+// text in quotes, other data as its type and bytes.
+std::string StoredText(const Registry::Value& v) {
+    if (!v.Read()) return text::kUnreadable;
+    if (v.IsDword()) return std::to_string(v.number);
+    if (v.IsString()) return "\"" + v.text + "\"";
+    return text::kStoredType + std::to_string(v.type) + "：" + Hex(v.data);
+}
+
+// A line naming each copy set aside; with `values`, every value it holds
+// below it.
+std::string CopyLines(const HeldBackups& held, bool values) {
+    std::string lines;
+    for (const SetAsideCopy& copy : held.copies) {
+        lines += text::kSetAsideCopy + ("HKEY_LOCAL_MACHINE\\" + copy.key) + "\n";
+        if (!values) continue;
+        for (const SetAsideCopy::Entry& e : copy.values) {
+            std::string line = "  " + (e.subkey.empty() ? e.name : e.subkey + "\\" + e.name);
+            line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
+            lines += line + StoredText(e.value) + "\n";
+        }
+        if (copy.error != kErrorSuccess) {
+            lines += "  " + text::Naming(text::kReasonReadFailed, copy.key) + "\n";
+        }
+    }
+    return lines;
 }
 
 }  // namespace
 
-std::vector<BackupStatus> ReadBackups(Registry& reg, const std::string& productKey) {
-    std::vector<BackupStatus> backups;
+HeldBackups ReadBackups(Registry& reg, const std::string& productKey) {
+    HeldBackups held;
     for (const Family f : {Family::Win9x, Family::NT}) {
-        TuningSet scratch;
-        const StoredBackup stored = ReadBackup(reg, productKey, f, scratch);
-        backups.push_back({f, stored.state, stored.reason});
+        const StoredBackup stored = ReadBackup(reg, productKey, f);
+        held.backups.push_back({f, stored.state, stored.reason});
+        for (const std::string& key : stored.setAside) {
+            held.copies.push_back(ReadSetAsideCopy(reg, key, f));
+        }
     }
-    return backups;
+    return held;
 }
 
-bool NoBackupAtAll(const std::vector<BackupStatus>& backups) {
-    return std::all_of(backups.begin(), backups.end(), [](const BackupStatus& b) {
-        return b.state == StoredBackup::State::None;
-    });
+bool NoBackupAtAll(const HeldBackups& held) {
+    return held.copies.empty() &&
+           std::all_of(held.backups.begin(), held.backups.end(), [](const BackupStatus& b) {
+               return b.state == StoredBackup::State::None;
+           });
 }
 
 BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKey) {
-    const std::vector<BackupStatus> backups = ReadBackups(reg, productKey);
-    BackupAnswer answer{ExitCode::NotCompleted, BackupLine(backups)};
-    if (NoBackupAtAll(backups)) {
+    const HeldBackups held = ReadBackups(reg, productKey);
+    BackupAnswer answer{ExitCode::NotCompleted, BackupLine(held) + CopyLines(held, false)};
+    if (NoBackupAtAll(held)) {
         answer.code = ExitCode::NoBackup;
         return answer;
     }
     const std::optional<Family> running = FamilyOf(os.OperatingPlatform());
     if (!running) return answer;  // no family the program could restore on
-    for (const BackupStatus& b : backups) {
+    for (const BackupStatus& b : held.backups) {
         if (b.family == running && b.state == StoredBackup::State::Complete) {
-            answer.code = ExitCode::Done;
+            answer.code = held.copies.empty() ? ExitCode::Done : ExitCode::BackupBesideCopies;
         }
     }
     return answer;
@@ -152,17 +193,25 @@ BackupAnswer SetAsideBackup(Registry& reg, clsOS& os, const std::string& product
     }
     switch (moved.state) {
         case StoredBackup::State::None:
-            return {ExitCode::NoBackup, std::string(text::kSetAsideNone) + "\n"};
+            // "No backup" only when the product key holds nothing at all.
+            return {NoBackupAtAll(ReadBackups(reg, productKey)) ? ExitCode::NoBackup
+                                                                 : ExitCode::NotCompleted,
+                    std::string(text::kSetAsideNone) + "\n"};
         case StoredBackup::State::Complete:
             return {ExitCode::NotCompleted, std::string(text::kSetAsideComplete) + "\n"};
         case StoredBackup::State::Unreadable:
-            return {ExitCode::NotCompleted, BackupLine(ReadBackups(reg, productKey))};
+            return {ExitCode::NotCompleted, text::kBackup + (text::kBackupUnreadable + moved.reason) + "\n"};
         case StoredBackup::State::Damaged:
             break;
     }
-    return {moved.error == kErrorAccessDenied ? ExitCode::NeedsAdmin : ExitCode::NotCompleted,
-            text::kSetAsideFailed + std::to_string(moved.error) + text::kSetAsideFailedEnd +
-                familyKey + "\n"};
+    const ExitCode code = moved.error == kErrorAccessDenied ? ExitCode::NeedsAdmin : ExitCode::NotCompleted;
+    const std::string error = std::to_string(moved.error);
+    if (!moved.key.empty()) {
+        // Copied whole, but the store could not be deleted: it is in both places.
+        return {code, text::kSetAsideCopied + ("HKEY_LOCAL_MACHINE\\" + moved.key) +
+                          text::kSetAsideNotDeleted + error + text::kSetAsideNotDeletedEnd + familyKey + "\n"};
+    }
+    return {code, text::kSetAsideFailed + error + text::kSetAsideFailedEnd + familyKey + "\n"};
 }
 
 Status ReadStatus(Registry& reg, VersionSource& version, const std::string& productKey,
@@ -176,7 +225,7 @@ Status ReadStatus(Registry& reg, VersionSource& version, const std::string& prod
     status.speed = line.speed;
     // The store is read whatever the Windows: a backup it holds is there to
     // be told about even where no value can be read or written.
-    status.backups = ReadBackups(reg, productKey);
+    status.held = ReadBackups(reg, productKey);
     status.family = FamilyOf(status.platform);
     if (!status.family) return status;
     const Family family = *status.family;
@@ -219,7 +268,8 @@ std::string StatusText(const Status& status) {
     out += status.family ? FamilyName(*status.family) : text::kFamilyUnknown;
     out += "\n";
     if (status.family) out += text::kWindowsVersion + VersionText(status.version) + "\n";
-    out += BackupLine(status.backups);
+    out += BackupLine(status.held);
+    out += CopyLines(status.held, true);
     if (status.method) {
         const ConnectionMethod& method = ConnectionMethods()[static_cast<std::size_t>(*status.method)];
         out += std::string(text::kChoice) + method.caption + "，" +
@@ -256,12 +306,36 @@ std::string StatusJson(const Status& status) {
                                               std::to_string(status.version.dwMinorVersion) + "." +
                                               std::to_string(status.version.dwBuildNumber)) +
                       "},\"backups\":[";
-    for (std::size_t i = 0; i < status.backups.size(); ++i) {
-        const BackupStatus& b = status.backups[i];
+    for (std::size_t i = 0; i < status.held.backups.size(); ++i) {
+        const BackupStatus& b = status.held.backups[i];
         out += std::string(i ? "," : "") + "{\"family\":" + Json(FamilyId(b.family)) +
                ",\"state\":" + Json(BackupStateId(b.state));
         if (!b.reason.empty()) out += ",\"reason\":" + Json(b.reason);
         out += "}";
+    }
+    out += "],\"setAside\":[";
+    for (std::size_t i = 0; i < status.held.copies.size(); ++i) {
+        const SetAsideCopy& copy = status.held.copies[i];
+        out += std::string(i ? "," : "") + "{\"key\":" + Json("HKEY_LOCAL_MACHINE\\" + copy.key) +
+               ",\"family\":" + Json(FamilyId(copy.family)) +
+               ",\"readable\":" + (copy.error == kErrorSuccess ? "true" : "false") + ",\"values\":[";
+        for (std::size_t j = 0; j < copy.values.size(); ++j) {
+            const SetAsideCopy::Entry& e = copy.values[j];
+            out += std::string(j ? "," : "") + "{";
+            if (!e.subkey.empty()) out += "\"subkey\":" + Json(e.subkey) + ",";
+            out += "\"name\":" + Json(e.name);
+            if (!e.value.Read()) {
+                out += ",\"state\":\"unreadable\"";
+            } else if (e.value.IsDword()) {
+                out += ",\"type\":\"REG_DWORD\",\"number\":" + std::to_string(e.value.number);
+            } else if (e.value.IsString()) {
+                out += ",\"type\":\"REG_SZ\",\"text\":" + Json(e.value.text);
+            } else {
+                out += ",\"type\":" + std::to_string(e.value.type) + ",\"data\":" + Json(Hex(e.value.data));
+            }
+            out += "}";
+        }
+        out += "]}";
     }
     out += "],\"choice\":";
     if (status.method) {

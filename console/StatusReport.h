@@ -36,11 +36,18 @@ struct BackupStatus {
     std::string reason;
 };
 
+// What the product key holds of the machine's own values: each family's
+// backup, 95/98/ME first, and every copy set aside, as stored.
+struct HeldBackups {
+    std::vector<BackupStatus> backups;
+    std::vector<SetAsideCopy> copies;
+};
+
 struct Status {
     std::int32_t platform = 0;
     OsVersionRecord version{};  // the real version, not the one GetVersionExA tells
     std::optional<Family> family;
-    std::vector<BackupStatus> backups;  // both families, 95/98/ME first
+    HeldBackups held;
     std::optional<int> method, speed;   // the choice, 0-based
     std::vector<ManagedValue> values;
     bool interfacesUnreadable = false;  // the list of interfaces could not be read
@@ -49,18 +56,21 @@ struct Status {
 Status ReadStatus(Registry& reg, VersionSource& version, const std::string& productKey,
                   const CommandLine& line);
 
-// Both families' backups as the store below `productKey` holds them,
-// 95/98/ME first. Nothing is written.
-std::vector<BackupStatus> ReadBackups(Registry& reg, const std::string& productKey);
+// Both families' backups and the copies set aside, as the store below
+// `productKey` holds them. Nothing is written.
+HeldBackups ReadBackups(Registry& reg, const std::string& productKey);
 
-// Neither family has a backup: there is nothing a restore could put back.
-bool NoBackupAtAll(const std::vector<BackupStatus>& backups);
+// Neither family has a backup and no copy is set aside: the product key
+// holds nothing of the machine's own values.
+bool NoBackupAtAll(const HeldBackups& held);
 
-// What `vornix backup` tells: the status report's backup line, and Done when
-// a complete backup of the running family exists (a restore can be made),
-// NoBackup when there is no backup at all, and NotCompleted when the store
-// holds one that cannot be restored on this Windows (damaged, unreadable,
-// only the other family's, or a Windows the program does not know).
+// What `vornix backup` tells: the status report's backup lines, and Done
+// when a complete backup of the running family exists (a restore can be
+// made) and no copy is set aside; BackupBesideCopies when there are copies
+// beside such a backup; NoBackup when the product key holds nothing of the
+// machine's own values; and NotCompleted when it holds something that
+// cannot be restored on this Windows (damaged, unreadable, only the other
+// family's, only copies set aside, or a Windows the program does not know).
 struct BackupAnswer {
     ExitCode code = ExitCode::NotCompleted;
     std::string text;

@@ -17,25 +17,52 @@ constexpr const char* kBackupFormatName = "BackupFormat";
 constexpr std::int32_t kBackupFormatWriting = 1;
 constexpr std::int32_t kBackupFormatWithAbsence = 2;
 
-// The store's plain values of a family, each name once: those only its
-// interfaces have come first (MTU: the last interface's stands for all), then
-// the values its TCP/IP keys hold. In the plain store of earlier versions 0
-// is no valid MTU, receive window or TTL.
-std::vector<StoreValue> PlainValues(Family family) {
-    const FamilyLocations& where = LocationsOf(family);
-    std::vector<StoreValue> values;
-    auto add = [&](const TcpipValue& v) {
-        const std::string_view name = v.name;
-        if (std::any_of(values.begin(), values.end(), [&](const auto& s) { return name == s.name; })) return;
-        const bool zeroMeansAbsent =
-            family == Family::NT && (name == "MTU" || name == "TcpWindowSize" || name == "DefaultTTL");
-        values.push_back({v.name, v.member, zeroMeansAbsent});
-    };
-    for (const TcpipValue& v : where.interfaceValues) add(v);
-    for (const TcpipKey& key : where.keys) {
-        for (const TcpipValue& v : key.values) add(v);
+// The plain values of each family key, and the values of an interface
+// record, as the store lays them out: see StoreValuesOf before changing them.
+constexpr StoreValue kWin9xStoreValues[] = {
+    {"MaxMTU", &TuningSet::lngMTU},
+    {"MaxMSS", &TuningSet::lngMSS},
+    {"DefaultRcvWindow", &TuningSet::lngRWIN},
+    {"DefaultTTL", &TuningSet::lngTTL},
+    {"PMTUBlackHoleDetect", &TuningSet::lngPMTUBHDetect},
+    {"PMTUDiscovery", &TuningSet::lngPMTUDiscovery},
+    {"SackOpts", &TuningSet::lngSackOpts},
+    {"Tcp1323Opts", &TuningSet::lngTcp1323Opts},
+};
+constexpr StoreValue kNtStoreValues[] = {
+    {"MTU", &TuningSet::lngMTU, true},
+    {"TcpWindowSize", &TuningSet::lngRWIN, true},
+    {"DefaultTTL", &TuningSet::lngTTL, true},
+    {"EnablePMTUBHDetect", &TuningSet::lngPMTUBHDetect},
+    {"EnablePMTUDiscovery", &TuningSet::lngPMTUDiscovery},
+    {"SackOpts", &TuningSet::lngSackOpts},
+    {"Tcp1323Opts", &TuningSet::lngTcp1323Opts},
+};
+constexpr const char* kInterfaceRecordNames[] = {"MTU", "TcpWindowSize"};
+
+// Key names compare without regard to case; the store's own are ASCII.
+bool SameKeyName(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// "<family key name>.damaged-"
+std::string SetAsidePrefix(Family family) {
+    return FamilyKey({}, family).substr(1) + ".damaged-";
+}
+
+// The N of a subkey named "<family key name>.damaged-N", or 0 when the name
+// is not one.
+unsigned SetAsideNumber(const std::string& name, Family family) {
+    const std::string prefix = SetAsidePrefix(family);
+    if (name.size() <= prefix.size() || !SameKeyName(name.substr(0, prefix.size()), prefix)) return 0;
+    unsigned n = 0;
+    for (const char c : name.substr(prefix.size())) {
+        if (c < '0' || c > '9' || n > 100000) return 0;
+        n = n * 10 + static_cast<unsigned>(c - '0');
     }
-    return values;
+    return n;
 }
 
 // The names of absent values, joined by "," and split again.
@@ -56,15 +83,15 @@ std::set<std::string> SplitNames(const std::string& list) {
     return names;
 }
 
-// An interface's record: its values in the family's order, such as
+// An interface's record: its values in the record's order, such as
 // "MTU=1400;TcpWindowSize=-" ("-": the value did not exist).
 std::string FormatInterfaceRecord(const InterfaceRecord& record) {
     std::string text;
-    for (const TcpipValue& v : LocationsOf(Family::NT).interfaceValues) {
-        const auto at = record.find(v.name);
+    for (const char* name : kInterfaceRecordNames) {
+        const auto at = record.find(name);
         const bool present = at != record.end() && at->second;
         if (!text.empty()) text += ';';
-        text += v.name;
+        text += name;
         text += '=';
         text += present ? std::to_string(*at->second) : "-";
     }
@@ -75,18 +102,18 @@ std::string FormatInterfaceRecord(const InterfaceRecord& record) {
 std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text) {
     InterfaceRecord record;
     std::string_view rest(text);
-    for (const TcpipValue& v : LocationsOf(Family::NT).interfaceValues) {
+    for (const char* name : kInterfaceRecordNames) {
         std::string head = record.empty() ? "" : ";";
-        head += v.name;
+        head += name;
         head += '=';
         if (rest.substr(0, head.size()) != head) return std::nullopt;
         rest.remove_prefix(head.size());
         const std::string_view field = rest.substr(0, rest.find(';'));
         rest.remove_prefix(field.size());
         if (field == "-") {
-            record[v.name] = std::nullopt;
+            record[name] = std::nullopt;
         } else if (const auto number = ParseNumberText(field)) {
-            record[v.name] = number;
+            record[name] = number;
         } else {
             return std::nullopt;
         }
@@ -107,9 +134,8 @@ std::string FamilyKey(const std::string& productKey, Family family) {
 }
 
 std::span<const StoreValue> StoreValuesOf(Family family) {
-    static const std::vector<StoreValue> win9x = PlainValues(Family::Win9x);
-    static const std::vector<StoreValue> nt = PlainValues(Family::NT);
-    return family == Family::Win9x ? win9x : nt;
+    if (family == Family::Win9x) return kWin9xStoreValues;
+    return kNtStoreValues;
 }
 
 // Writing.
@@ -178,14 +204,19 @@ Registry::NewValue* Put(std::vector<KeyChanges>& changes, Family family, const s
     return &changes.back().writes.back();
 }
 
-StoredBackup Stop(State state, std::string reason) { return {state, std::move(reason), {}}; }
-
-StoredBackup Unreadable(const std::string& key) {
-    return Stop(State::Unreadable, text::Naming(text::kReasonReadFailed, key));
+StoredBackup Stop(StoredBackup backup, State state, std::string reason) {
+    backup.state = state;
+    backup.reason = std::move(reason);
+    backup.changes.clear();
+    return backup;
 }
 
-StoredBackup Damaged(const std::string& key, const std::string& name) {
-    return Stop(State::Damaged,
+StoredBackup Unreadable(StoredBackup backup, const std::string& key) {
+    return Stop(std::move(backup), State::Unreadable, text::Naming(text::kReasonReadFailed, key));
+}
+
+StoredBackup Damaged(StoredBackup backup, const std::string& key, const std::string& name) {
+    return Stop(std::move(backup), State::Damaged,
                 text::Naming(text::kReasonStoreDamaged, key, name) + "\r\n" + text::kSetAsideHint);
 }
 
@@ -206,13 +237,19 @@ BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey) {
     return AnyFailed(forms) ? BackupFlag::Unreadable : BackupFlag::NotSet;
 }
 
-StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
-                        TuningSet& tuning) {
-    switch (ReadBackupFlag(reg, productKey)) {
-        case BackupFlag::Unreadable: return Unreadable(productKey);
-        case BackupFlag::NotSet: return {};
-        case BackupFlag::Set: break;
+StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family) {
+    StoredBackup backup;
+    const BackupFlag flag = ReadBackupFlag(reg, productKey);
+    if (flag == BackupFlag::Unreadable) return Unreadable(std::move(backup), productKey);
+    // The copies set aside are counted whatever the flag says.
+    const Registry::KeyNames subkeys = reg.SubKeyNames(kHkeyLocalMachine, productKey);
+    if (subkeys.error != kErrorSuccess && subkeys.error != kErrorFileNotFound) {
+        return Unreadable(std::move(backup), productKey);
     }
+    for (const std::string& name : subkeys.names) {
+        if (SetAsideNumber(name, family) != 0) backup.setAside.push_back(productKey + "\\" + name);
+    }
+    if (flag == BackupFlag::NotSet) return backup;
 
     const std::string familyKey = FamilyKey(productKey, family);
     const std::span<const StoreValue> store = StoreValuesOf(family);
@@ -221,20 +258,22 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
     names.push_back(kAbsentValuesName);
     names.push_back(kBackupFormatName);
     const std::vector<Registry::Value> saved = reg.ReadRegValues(kHkeyLocalMachine, familyKey, names);
-    if (AnyFailed(saved)) return Unreadable(familyKey);
+    if (AnyFailed(saved)) return Unreadable(std::move(backup), familyKey);
     // The flag may stand for the other family's store; this family has none.
     if (std::all_of(saved.begin(), saved.end(), [](const auto& v) { return v.Absent(); })) {
-        return {};
+        return backup;
     }
     const Registry::Value& absentList = saved[store.size()];
     const Registry::Value& format = saved[store.size() + 1];
-    if (format.Read() && !format.IsDword()) return Damaged(familyKey, kBackupFormatName);
-    if (format.IsDword() && format.number == kBackupFormatWriting) return {};  // unfinished
+    if (format.Read() && !format.IsDword()) return Damaged(std::move(backup), familyKey, kBackupFormatName);
+    if (format.IsDword() && format.number == kBackupFormatWriting) return backup;  // unfinished
     if (format.IsDword() && format.number != kBackupFormatWithAbsence) {
-        return Damaged(familyKey, kBackupFormatName);
+        return Damaged(std::move(backup), familyKey, kBackupFormatName);
     }
     const bool recordsAbsence = format.IsDword();
-    if (recordsAbsence && !absentList.IsString()) return Damaged(familyKey, kAbsentValuesName);
+    if (recordsAbsence && !absentList.IsString()) {
+        return Damaged(std::move(backup), familyKey, kAbsentValuesName);
+    }
     const std::set<std::string> absent =
         recordsAbsence ? SplitNames(absentList.text) : std::set<std::string>();
 
@@ -247,91 +286,117 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
         values[v.name] = std::nullopt;
         if (absent.count(v.name)) continue;
         const NumberRead read = ToNumber(family, saved[i]);
-        if (read.kind != NumberRead::Number) return Damaged(familyKey, v.name);
+        if (read.kind != NumberRead::Number) return Damaged(std::move(backup), familyKey, v.name);
         if (!recordsAbsence && v.zeroMeansAbsent && read.value == 0) continue;
         values[v.name] = read.value;
-        tuning.*v.member = read.value;
+        backup.members.emplace_back(v.member, read.value);
     }
 
+    // A restore gives back the values the store holds and leaves any other
+    // value where the program writes alone.
     std::vector<KeyChanges> changes;
     const FamilyLocations& where = LocationsOf(family);
     // Each interface its own values; in the plain store one MTU and the
     // global window stand for all of them.
     const Registry::KeyNames interfaces = ListInterfaces(reg, family);
-    if (interfaces.error != kErrorSuccess) return Unreadable(kInterfacesKey);
+    if (interfaces.error != kErrorSuccess) return Unreadable(std::move(backup), kInterfacesKey);
     const std::string recordsKey = familyKey + kStoreInterfacesKey;
     std::vector<Registry::Value> records(interfaces.names.size());
     if (recordsAbsence && !interfaces.names.empty()) {
         records = reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces.names);
-        if (AnyFailed(records)) return Unreadable(recordsKey);
+        if (AnyFailed(records)) return Unreadable(std::move(backup), recordsKey);
     }
     for (std::size_t i = 0; i < interfaces.names.size(); ++i) {
         std::optional<InterfaceRecord> record = InterfaceRecord(values.begin(), values.end());
         if (recordsAbsence) {
             if (records[i].Absent()) continue;  // an interface added after the backup
             record = records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
-            if (!record) return Damaged(recordsKey, interfaces.names[i]);
+            if (!record) return Damaged(std::move(backup), recordsKey, interfaces.names[i]);
         }
         for (const TcpipValue& v : where.interfaceValues) {
-            Put(changes, family, InterfaceKey(interfaces.names[i]), v.name, (*record)[v.name],
+            const auto held = record->find(v.name);
+            if (held == record->end()) continue;
+            Put(changes, family, InterfaceKey(interfaces.names[i]), v.name, held->second,
                 Registry::KeyMode::Existing);
         }
     }
 
     // The source texts as they were, where the store has them (95/98/ME).
+    const std::vector<std::string> plainNames(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(store.size()));
     std::vector<Registry::Value> texts(store.size());
     if (recordsAbsence && family == Family::Win9x) {
-        texts = reg.ReadRegValues(kHkeyLocalMachine, familyKey + kStoreTextsKey,
-                                  std::vector<std::string>(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(store.size())));
-        if (AnyFailed(texts)) return Unreadable(familyKey + kStoreTextsKey);
+        texts = reg.ReadRegValues(kHkeyLocalMachine, familyKey + kStoreTextsKey, plainNames);
+        if (AnyFailed(texts)) return Unreadable(std::move(backup), familyKey + kStoreTextsKey);
     }
     for (const TcpipKey& key : where.keys) {
         for (const TcpipValue& v : key.values) {
-            Registry::NewValue* written = Put(changes, family, key.path, v.name, values[v.name]);
+            const auto held = values.find(v.name);
+            if (held == values.end()) continue;
+            Registry::NewValue* written = Put(changes, family, key.path, v.name, held->second);
             // The text exactly as it was, when it stands for the same number.
-            const auto at = std::find(names.begin(), names.end(), v.name) - names.begin();
+            const auto at = std::find(plainNames.begin(), plainNames.end(), v.name) - plainNames.begin();
             const Registry::Value& was = texts[static_cast<std::size_t>(at)];
-            if (written && was.IsString() && ParseNumberText(was.text) == values[v.name]) {
+            if (written && was.IsString() && ParseNumberText(was.text) == held->second) {
                 written->text = was.text;
             }
         }
     }
-    return {State::Complete, {}, std::move(changes)};
+    backup.state = State::Complete;
+    backup.changes = std::move(changes);
+    return backup;
+}
+
+void LoadInto(const StoredBackup& backup, TuningSet& tuning) {
+    for (const auto& [member, value] : backup.members) tuning.*member = value;
 }
 
 SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family) {
-    TuningSet scratch;
-    SetAside result{ReadBackup(reg, productKey, family, scratch).state, kErrorSuccess, {}};
+    const StoredBackup found = ReadBackup(reg, productKey, family);
+    SetAside result{found.state, found.reason, kErrorSuccess, {}};
     if (result.state != State::Damaged) return result;
+    std::set<unsigned> taken;
+    for (const std::string& key : found.setAside) {
+        taken.insert(SetAsideNumber(key.substr(productKey.size() + 1), family));
+    }
+    unsigned n = 1;
+    while (taken.count(n)) ++n;
     const std::string familyKey = FamilyKey(productKey, family);
-    const Registry::KeyNames taken = reg.SubKeyNames(kHkeyLocalMachine, productKey);
-    if (taken.error != kErrorSuccess) {
-        result.error = taken.error;
-        return result;
-    }
-    const std::string base = familyKey.substr(productKey.size() + 1) + ".damaged-";
-    for (int n = 1;; ++n) {
-        const std::string name = base + std::to_string(n);
-        const bool free = std::none_of(taken.names.begin(), taken.names.end(), [&](const auto& t) {
-            // Key names compare without regard to case; this one is ASCII.
-            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-            return std::equal(t.begin(), t.end(), name.begin(), name.end(),
-                              [&](char a, char b) { return lower(a) == lower(b); });
-        });
-        if (free) {
-            result.key = productKey + "\\" + name;
-            break;
-        }
-    }
-    result.error = reg.CopyRegTree(kHkeyLocalMachine, familyKey, result.key);
+    const std::string copy = familyKey + ".damaged-" + std::to_string(n);
+    result.error = reg.CopyRegTree(kHkeyLocalMachine, familyKey, copy);
     if (result.error != kErrorSuccess) {
         // A copy cut short is only ours: the store stays where it was.
-        reg.DeleteRegTree(kHkeyLocalMachine, result.key);
-        result.key.clear();
+        reg.DeleteRegTree(kHkeyLocalMachine, copy);
         return result;
     }
+    result.key = copy;
     result.error = reg.DeleteRegTree(kHkeyLocalMachine, familyKey);
     return result;
+}
+
+SetAsideCopy ReadSetAsideCopy(Registry& reg, const std::string& key, Family family) {
+    SetAsideCopy copy{key, family, kErrorSuccess, {}};
+    auto note = [&](long error) {
+        if (copy.error == kErrorSuccess) copy.error = error;
+    };
+    // Depth first: a key's values, then each subkey's.
+    auto read = [&](auto& self, const std::string& subkey) -> void {
+        const std::string path = subkey.empty() ? key : key + "\\" + subkey;
+        const Registry::KeyNames names = reg.ValueNames(kHkeyLocalMachine, path);
+        note(names.error);
+        const std::vector<Registry::Value> values =
+            reg.ReadRegValues(kHkeyLocalMachine, path, names.names);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (!values[i].Read()) note(values[i].error);
+            copy.values.push_back({subkey, names.names[i], values[i]});
+        }
+        const Registry::KeyNames subkeys = reg.SubKeyNames(kHkeyLocalMachine, path);
+        note(subkeys.error);
+        for (const std::string& name : subkeys.names) {
+            self(self, subkey.empty() ? name : subkey + "\\" + name);
+        }
+    };
+    read(read, {});
+    return copy;
 }
 
 }  // namespace vornix

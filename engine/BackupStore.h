@@ -25,6 +25,12 @@
 // A family key without "BackupFormat" is the plain store of earlier versions:
 // every value present, one MTU and the global window for every interface.
 //
+// A damaged family key that `vornix backup --set-aside` moved out of the way
+// is kept whole beside them, as "<family key>.damaged-N" (N from 1):
+//     Platform_Windows_NT_2K_XP.damaged-1   what Platform_Windows_NT_2K_XP held
+// It may hold the only record of the machine's own values: every reader of
+// the store counts it as a backup, and nothing deletes it.
+//
 // The flag's name reaches the registry as Unicode, so it is "备份    " on every
 // ANSI code page. Earlier versions passed it through the code page, which
 // under code page 1252 made it "??    ", and a user may have changed the code
@@ -68,7 +74,15 @@ struct StoreValue {
 // The plain values of the family's key, in the order they are written.
 // 95/98/ME: the eight values of its TCP/IP keys, under their own names. NT:
 // "MTU", the last interface's (standing for all of them), then the six
-// Parameters values.
+// Parameters values. An NT interface record holds "MTU" and "TcpWindowSize".
+//
+// These lists are the store's own layout, the same in BackupFormat 2 and in
+// the plain store before it, and deliberately not taken from where the
+// TCP/IP values live (TcpipLocations): a store written by an earlier version
+// must read the same whatever this version writes. Changing a list makes a
+// new BackupFormat, with a list of its own; every earlier format stays
+// readable by its own list, and a restore gives back only the values the
+// store holds.
 std::span<const StoreValue> StoreValuesOf(Family family);
 
 // An interface's own values, by name (the family's interface values): a
@@ -123,15 +137,22 @@ struct StoredBackup {
     State state = State::None;
     std::string reason;
     std::vector<KeyChanges> changes;
+    // The tuning-set members the backup holds, in the order they were read:
+    // all of them in a complete backup, those before the damage in a
+    // damaged one.
+    std::vector<std::pair<TuningMember, std::int32_t>> members;
+    // The keys (below HKEY_LOCAL_MACHINE) of this family's set-aside copies,
+    // whatever the state: each may hold the only record of the machine's
+    // own values, and none is ever restored from or deleted.
+    std::vector<std::string> setAside;
 };
 
-// Reads the flag and the backup of `family` below `productKey`, and works out
-// what a restore writes for the machine as it is now (its interfaces). The
-// members of `tuning` that the backup holds are loaded as they are read, so a
-// store that turns out damaged leaves the ones before the damage loaded.
-// Nothing is written.
-StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
-                        TuningSet& tuning);
+// Reads the flag, the backup of `family` below `productKey` and the names of
+// its set-aside copies, and works out what a restore writes for the machine
+// as it is now (its interfaces). Nothing is written.
+StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family);
+// Loads the members a backup holds into `tuning`, which a restore writes from.
+void LoadInto(const StoredBackup& backup, TuningSet& tuning);
 
 // The way out of a damaged backup: moves `family`'s key below the product
 // key aside, whole, to "<family key>.damaged-N" (the first N not taken), so
@@ -141,10 +162,28 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
 // that cannot be read cannot be copied whole.
 struct SetAside {
     StoredBackup::State state;  // the store as it was found
+    std::string reason;         // why it is damaged or could not be read
     long error = 0;             // the Win32 code of a copy or delete that failed
-    std::string key;            // where a damaged store went, when it did
+    // Where the copy went: set when it is whole, also when the store could
+    // then not be deleted (`error`), so that it is in two places.
+    std::string key;
     bool Moved() const { return state == StoredBackup::State::Damaged && error == 0; }
 };
 SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family);
+
+// A set-aside copy as it is stored: every value of its key and of the keys
+// below it, in the order the registry lists them.
+struct SetAsideCopy {
+    struct Entry {
+        std::string subkey;  // below the copy's key; empty for the key itself
+        std::string name;
+        Registry::Value value;
+    };
+    std::string key;  // below HKEY_LOCAL_MACHINE
+    Family family;
+    long error = 0;  // the code that kept part of it from being read
+    std::vector<Entry> values;
+};
+SetAsideCopy ReadSetAsideCopy(Registry& reg, const std::string& key, Family family);
 
 }  // namespace vornix

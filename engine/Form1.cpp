@@ -49,9 +49,8 @@ std::optional<Form1::FamilyStep> Form1::StartFamilyStep() {
 
 StoredBackup Form1::ReadStoredBackup() {
     const std::optional<Family> family = RunningFamily();
-    if (!family) return {StoredBackup::State::Unreadable, text::kReasonUnknownWindows, {}};
-    TuningSet untouched = tuning_;
-    return ReadBackup(objReg(), ProductKey(), *family, untouched);
+    if (!family) return {StoredBackup::State::Unreadable, text::kReasonUnknownWindows, {}, {}, {}};
+    return ReadBackup(objReg(), ProductKey(), *family);
 }
 
 bool Form1::BackupExists() {

@@ -50,8 +50,8 @@ public:
 
     // The product key, "SOFTWARE\" followed by the product name.
     std::string ProductKey() const;
-    // The backup of the running family as the store holds it now, without
-    // changing the tuning set; unreadable on a Windows the program does not know.
+    // The backup of the running family as the store holds it now;
+    // unreadable on a Windows the program does not know.
     StoredBackup ReadStoredBackup();
     // A complete backup of the running family exists.
     bool BackupExists();
@@ -111,6 +111,11 @@ private:
     bool stepRunning_ = false;  // a registry step of the run is in progress
     std::string lastFailure_;
     long lastWriteError_ = 0;
+    // The store as step 10 of the run found it, read once for the whole run:
+    // what a restore run writes back at step 20, and whether Restore is
+    // offered at its end. Empty outside a run.
+    std::optional<StoredBackup> runBackup_;
+    bool backedUpNow_ = false;  // step 10 of the run made a fresh backup
     std::optional<Registry> objReg_;
     std::optional<clsOS> objOS_;
     std::optional<clsShutdownNT> objShutdown_;

@@ -16,7 +16,10 @@ bool Form1::RestoreSettings() {
     const std::optional<Family> family = RunningFamily();
     if (!family) return false;
     Registry& reg = objReg();
-    const StoredBackup backup = ReadBackup(reg, ProductKey(), *family, tuning_);
+    // Within a run, the store as its step 10 found it; called on its own,
+    // the store as it is now.
+    const StoredBackup backup = runBackup_ ? *runBackup_ : ReadBackup(reg, ProductKey(), *family);
+    LoadInto(backup, tuning_);
     if (backup.state == StoredBackup::State::None) {
         Fail(text::kReasonNoBackup);
         return false;

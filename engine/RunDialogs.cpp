@@ -47,8 +47,11 @@ Box BoxFor(const Dialog& d) {
                                                               : text::kRestoreFailedMessage) +
                         (d.reason.empty() ? "" : "\r\n\r\n" + d.reason),
                     kWarning, kAppTitle};
-        case Dialog::Kind::OfferRestart:
-            return {RestartNeededText(d.run) + text::kRestartQuestion, kQuestion, text::kClosingTitle};
+        case Dialog::Kind::OfferRestart: {
+            std::string prompt = RestartNeededText(d.run) + text::kRestartQuestion;
+            for (std::size_t i = 0; i < d.notes.size(); ++i) prompt += (i ? "\r\n" : "\r\n\r\n") + d.notes[i];
+            return {prompt, kQuestion, text::kClosingTitle};
+        }
         case Dialog::Kind::RestartFailed:
             return {d.run == RunKind::Optimize ? text::kRestartFailedMessage
                                                : text::kRestartFailedAfterRestoreMessage,

@@ -4,6 +4,7 @@
 // message box (BoxFor); the console tool and the tests answer them by their
 // kind, so a new kind is one each of them must learn to answer.
 #include <string>
+#include <vector>
 
 #include "engine/Form1Controls.h"
 #include "profiles/TuningSet.h"
@@ -31,6 +32,9 @@ struct Dialog {
     bool withMss = false;              // Summary: the 95/98/ME family has an MSS value
     FailedStep step = FailedStep::Backup;  // RunFailed
     std::string reason{};              // RunFailed
+    // OfferRestart: lines added after the closing question, each one thing
+    // the user should know of what the run did.
+    std::vector<std::string> notes{};
 };
 
 class RunDialogs {

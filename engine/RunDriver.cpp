@@ -74,6 +74,8 @@ void Form1::StartRun(bool optimizeMode) {
     runActive_ = true;
     lastFailure_.clear();
     lastWriteError_ = 0;
+    runBackup_.reset();
+    backedUpNow_ = false;
     controls_.cmdOptimize.SetEnabled(false);
     controls_.cmdRestore.SetEnabled(false);
     controls_.optionButtons.SetEnabled(false);
@@ -93,9 +95,10 @@ void Form1::StartRun(bool optimizeMode) {
 }
 
 void Form1::EndRun() {
-    // Looked up while the run still holds the controls: the lookup processes
-    // events, and a click it delivers would start another run.
-    const bool backup = BackupExists();
+    // Restore is offered when step 10 found a complete backup or made one.
+    const bool backup =
+        backedUpNow_ || (runBackup_ && runBackup_->state == StoredBackup::State::Complete);
+    runBackup_.reset();
     runActive_ = false;
     controls_.cmdOptimize.SetEnabled(true);
     controls_.optionButtons.SetEnabled(true);
@@ -117,19 +120,22 @@ void Form1::tmrOptimize_Timer() {
 }
 
 bool Form1::CheckBackup() {
-    const StoredBackup stored = ReadStoredBackup();
-    switch (stored.state) {
+    runBackup_ = ReadStoredBackup();
+    switch (runBackup_->state) {
         case StoredBackup::State::Complete:
             return true;
         case StoredBackup::State::None:
-            if (blnOptimizeMode_) return BackupSettings();
-            Fail(text::kReasonNoBackup);
-            return false;
+            if (!blnOptimizeMode_) {
+                Fail(text::kReasonNoBackup);
+                return false;
+            }
+            backedUpNow_ = BackupSettings();
+            return backedUpNow_;
         case StoredBackup::State::Damaged:
         case StoredBackup::State::Unreadable:
             // Never written over: the store may hold the only copy of the
             // machine's own values.
-            Fail(stored.reason);
+            Fail(runBackup_->reason);
             return false;
     }
     return false;
@@ -170,8 +176,15 @@ void Form1::AbortRun(FailedStep step) {
 
 void Form1::CloseRun() {
     const RunKind kind = blnOptimizeMode_ ? RunKind::Optimize : RunKind::Restore;
+    // A fresh backup beside copies set aside holds the values as they were
+    // just now, which may be an earlier run's: the user is told where the
+    // copies are.
+    std::vector<std::string> notes;
+    if (backedUpNow_ && !runBackup_->setAside.empty()) {
+        notes.push_back(text::FreshBackupBesideCopies(runBackup_->setAside));
+    }
     EndRun();
-    if (controls_.dialogs.Show({.kind = Dialog::Kind::OfferRestart, .run = kind}) &&
+    if (controls_.dialogs.Show({.kind = Dialog::Kind::OfferRestart, .run = kind, .notes = notes}) &&
         !objShutdown().RebootNT(-1)) {
         controls_.dialogs.Show({.kind = Dialog::Kind::RestartFailed, .run = kind});
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The texts the run shows, in the program's language.
 #include <string>
+#include <vector>
 
 namespace vornix::text {
 
@@ -75,6 +76,21 @@ inline constexpr const char* kRestartFailedMessage =
     "未能重新启动计算机。新的 TCP/IP 参数将在您下次重新启动计算机后生效。";
 inline constexpr const char* kRestartFailedAfterRestoreMessage =
     "未能重新启动计算机。原来的 TCP/IP 参数将在您下次重新启动计算机后生效。";
+
+// Added below the closing question of an optimize run that made a fresh
+// backup while copies set aside by `vornix backup --set-aside` exist,
+// followed by their keys.
+inline constexpr const char* kFreshBackupBesideCopies =
+    "注意：没有可用的备份，因此新建了备份。新备份保存的是优化前此刻的值，可能是以前某次优化写入的值。"
+    "移到一旁的备份仍保存在：";
+
+inline std::string FreshBackupBesideCopies(const std::vector<std::string>& keys) {
+    std::string line = kFreshBackupBesideCopies;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        line += (i ? "；HKEY_LOCAL_MACHINE\\" : "HKEY_LOCAL_MACHINE\\") + keys[i];
+    }
+    return line;
+}
 
 // The run timer could not be started: no run began.
 inline constexpr const char* kTimerFailedMessage = "无法启动计时器，请关闭其它程序后重试。";

@@ -113,7 +113,7 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     m.reg->DeleteRegValue(HKLM, kTcpipParametersKey, "SackOpts");
     m.Optimize();
     status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
-    EXPECT_EQ(StoredBackup::State::Complete, status.backups[1].state);
+    EXPECT_EQ(StoredBackup::State::Complete, status.held.backups[1].state);
     EXPECT_FALSE(status.values[0].proposed);
     EXPECT_NE(std::string::npos, StatusText(status).find("原系统配置的备份：有，Windows NT/2000/XP"));
 
@@ -263,7 +263,9 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
 
 // `vornix backup --set-aside` moves a damaged store aside whole, changes
 // nothing but the product key, and lets the next optimize back up afresh; a
-// complete or absent store it leaves alone.
+// complete or absent store it leaves alone. A copy set aside counts as a
+// backup for every reader of the store, and the optimize that backs up
+// afresh beside it says so, naming it.
 TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
     TestMachine m(Windows::XP);
     m.StockXP({"{A}"});
@@ -271,6 +273,7 @@ TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
     Registry reg(m.registry, m.codePage);
     clsOS os(m.version);
     auto setAside = [&] { return SetAsideBackup(reg, os, kProductKey); };
+    auto answer = [&] { return AnswerBackup(reg, os, kProductKey); };
     EXPECT_EQ(ExitCode::NoBackup, setAside().code);
     m.Optimize();
     const std::string tuned = m.MachineState();
@@ -279,36 +282,59 @@ TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
     EXPECT_EQ(complete, m.StoreState());
 
     const std::string nt = FamilyKey(kProductKey, Family::NT);
+    std::vector<std::string> copies;
     for (const char* n : {"1", "2"}) {
-        m.reg->SaveRegString(HKLM, nt, "DefaultTTL", "64");  // damaged: not a DWORD
-        const std::string damaged = m.StoreState();
+        m.reg->SaveRegWord(HKLM, nt, "BackupFormat", 7);  // damaged: a format it cannot read
+        const std::string damaged = m.TreeState(nt);
         m.Optimize();
         EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
         EXPECT_NE(std::string::npos, m.controls.boxes.shown.back().prompt.find("vornix backup --set-aside"));
         const BackupAnswer moved = setAside();
         EXPECT_EQ(ExitCode::Done, moved.code) << moved.text;
-        const std::string aside = nt + ".damaged-" + n;
-        EXPECT_NE(std::string::npos, moved.text.find(aside));
+        copies.push_back(nt + ".damaged-" + n);
+        EXPECT_NE(std::string::npos, moved.text.find(copies.back()));
         // The same keys and values, under the new name; the flag stays.
-        auto unrenamed = [&](std::string dump) {
-            const std::string suffix = ".DAMAGED-" + std::string(n);
-            for (std::size_t at; (at = dump.find(suffix)) != std::string::npos;) dump.erase(at, suffix.size());
-            std::vector<std::string> lines;
-            for (std::size_t start = 0, end; (end = dump.find('\n', start)) != std::string::npos; start = end + 1) {
-                lines.push_back(dump.substr(start, end - start));
-            }
-            std::sort(lines.begin(), lines.end());
-            return lines;
-        };
-        EXPECT_NE(damaged, m.StoreState());
-        EXPECT_EQ(unrenamed(damaged), unrenamed(m.StoreState()));
+        EXPECT_EQ("", m.TreeState(nt));
+        EXPECT_EQ(damaged, m.TreeState(copies.back()));
         EXPECT_EQ(tuned, m.MachineState());
         EXPECT_TRUE(m.FlagSet());
-        m.Optimize();  // backs up the machine as it is now, and tunes it
-        EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
+
+        // Only copies: a backup, though none this Windows can restore.
+        const BackupAnswer held = answer();
+        EXPECT_EQ(ExitCode::NotCompleted, held.code);
+        EXPECT_NE(std::string::npos, held.text.find("移到一旁的备份：HKEY_LOCAL_MACHINE\\" + copies.back() + "\n"));
+        const Status status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
+        EXPECT_NE(std::string::npos, StatusText(status).find(
+                                         copies.back() + "\n  BackupFormat          7\n  MTU                   "));
+        EXPECT_NE(std::string::npos, StatusText(status).find("  Interfaces\\{A}        \"MTU=-;TcpWindowSize=-\"\n"));
+        EXPECT_NE(std::string::npos, StatusJson(status).find(
+            "\"name\":\"BackupFormat\",\"type\":\"REG_DWORD\",\"number\":7}"));
+        EXPECT_NE(std::string::npos, StatusJson(status).find(
+            "{\"subkey\":\"Interfaces\",\"name\":\"{A}\",\"type\":\"REG_SZ\",\"text\":\"MTU=-;TcpWindowSize=-\"}"));
+
+        // Backs up the machine as it is now, and tunes it, saying where the
+        // copies are: the window in its closing box, the console tool on
+        // its output.
+        std::string told;
+        if (*n == '1') {
+            m.Optimize();
+            EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
+            told = m.controls.boxes.shown.back().prompt;
+            EXPECT_EQ(0u, told.find(RestartNeededText(RunKind::Optimize) + text::kRestartQuestion + "\r\n\r\n"));
+        } else {
+            CapturedOutput output;
+            ConsoleRun console(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
+                                              "Vornix Internet Optimizer"},
+                               output);
+            EXPECT_EQ(ExitCode::Done, console.Optimize(0, 0));
+            told = output.out;
+        }
+        EXPECT_NE(std::string::npos, told.find(text::FreshBackupBesideCopies(copies))) << told;
+        EXPECT_EQ(ExitCode::BackupBesideCopies, answer().code);
     }
     m.Restore();
     EXPECT_EQ(tuned, m.MachineState()) << "the fresh backup holds the values of its time";
+    EXPECT_EQ(2u, ReadBackups(reg, kProductKey).copies.size()) << "a restore leaves the copies alone";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // stands for an incomplete backup.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -112,11 +113,38 @@ TEST(TuningRoundTrip, XpInterfacesGetTheirOwnValuesBackAndNewOnesAreLeftAlone) {
     EXPECT_EQ(0, m.reg->ReadRegWord(HKLM, std::string(kProductKey) + "\\Platform_Windows_NT_2K_XP",
                                     "MTU"));
 
-    // An adapter installed after the backup keeps the tuned values.
+    // An adapter installed after the backup keeps the tuned values. The run
+    // reads the store once, at step 10, for all it does.
     m.reg->SaveRegWord(HKLM, m.InterfaceKey("{DDDD}"), "MTU", 1492);
+    int storeReads = 0;
+    m.registry.SetFaultHook([&](const MemoryRegistryApi::Call& c) {
+        if (c.op == MemoryRegistryApi::Op::Query && c.name == "BackupFormat") ++storeReads;
+        return kErrorSuccess;
+    });
     m.Restore();
+    m.registry.SetFaultHook({});
+    EXPECT_EQ(1, storeReads);
     m.reg->DeleteRegKey(HKLM, m.InterfaceKey("{DDDD}"));
     EXPECT_EQ(before, m.MachineState());
+}
+
+// Every value an optimize writes has its place in the store's layout, so a
+// restore can give it back. The layout is the store's own: a value that
+// joins the TCP/IP locations needs a new backup format, and stores of the
+// formats before it still restore what they hold.
+TEST(TuningRoundTrip, EveryValueTheProgramWritesHasItsPlaceInTheStore) {
+    for (const Family family : {Family::Win9x, Family::NT}) {
+        std::vector<std::string> stored;
+        for (const StoreValue& v : StoreValuesOf(family)) stored.push_back(v.name);
+        const FamilyLocations& where = LocationsOf(family);
+        std::vector<std::string> written = NamesOf(where.interfaceValues);
+        for (const TcpipKey& key : where.keys) {
+            for (const std::string& name : NamesOf(key.values)) written.push_back(name);
+        }
+        for (const std::string& name : written) {
+            EXPECT_NE(stored.end(), std::find(stored.begin(), stored.end(), name)) << name;
+        }
+    }
 }
 
 TEST(TuningRoundTrip, XpStockMachineWithoutInterfacesOrValues) {
@@ -355,13 +383,16 @@ TEST(TuningRoundTrip, AnInterfaceThatVanishesIsNotCreatedAgain) {
     EXPECT_EQ(128, m.reg->ReadRegWord(HKLM, kTcpipParametersKey, "DefaultTTL"));
 }
 
-// Fails the k-th registry operation of an optimize run, and of a restore
-// run, for every k: opens, creates, queries, enumerations, writes and
-// deletes alike. Whatever fails: a run that says it succeeded has done all
-// of its work; a run that failed says so and offers no restart; the flag
-// never stands for a store that differs from a complete backup; and once the
-// registry works again, the machine's own values come back.
-enum class Phase { Optimize, Restore };
+// Fails the k-th registry operation of an optimize run, of a restore run and
+// of the set-aside of a damaged store, for every k: opens, creates, queries,
+// enumerations, writes and deletes alike, and each write once more as one
+// the registry keeps otherwise than it was given. Whatever fails: a run that
+// says it succeeded has done all of its work; a run that failed says so and
+// offers no restart; the flag never stands for a store that differs from a
+// complete backup; a set-aside keeps the damaged store whole in one place or
+// the other; and once the registry works again, the machine's own values
+// come back.
+enum class Phase { Optimize, Restore, SetAside };
 
 struct SweepCounts {
     std::map<std::string, int> points;  // fault points by kind of operation
@@ -384,7 +415,10 @@ const char* KindOf(MemoryRegistryApi::Op op) {
 }
 
 SweepCounts EveryFault(Windows windows, Phase phase) {
-    // The machine before the tool; before a restore run, optimized first.
+    const Family family = windows == Windows::Win98 ? Family::Win9x : Family::NT;
+    const std::string familyKey = FamilyKey(kProductKey, family);
+    // The machine before the tool; before a restore run, optimized first;
+    // before a set-aside, optimized with a store damaged since.
     auto stock = [windows](TestMachine& m) {
         if (windows == Windows::Win98) {
             m.StockWin98();
@@ -400,24 +434,25 @@ SweepCounts EveryFault(Windows windows, Phase phase) {
     };
     auto prepare = [&](TestMachine& m) {
         const std::string before = stock(m);
-        if (phase == Phase::Restore) m.Optimize(1, 2);
+        if (phase != Phase::Optimize) m.Optimize(1, 2);
+        if (phase == Phase::SetAside) m.reg->SaveRegWord(HKLM, familyKey, "BackupFormat", 7);
         return before;
     };
-    auto runPhase = [phase](TestMachine& m) {
-        if (phase == Phase::Optimize) {
-            m.Optimize(1, 2);
-        } else {
-            m.Restore();
-        }
+    SetAside setAside{};
+    auto runPhase = [&](TestMachine& m) {
+        if (phase == Phase::Optimize) m.Optimize(1, 2);
+        if (phase == Phase::Restore) m.Restore();
+        if (phase == Phase::SetAside) setAside = SetAsideDamagedBackup(*m.reg, kProductKey, family);
     };
     const char* success = phase == Phase::Optimize ? text::kStatusBackupExists : text::kStatusRestored;
 
     // A clean pass: the operations it makes, the machine and the store after it.
     std::vector<MemoryRegistryApi::Op> ops;
-    std::string expected, store, original;
+    std::string expected, store, original, damaged;
     {
         TestMachine m(windows);
         original = prepare(m);
+        damaged = m.TreeState(familyKey);
         m.registry.SetFaultHook([&](const MemoryRegistryApi::Call& c) {
             if (KindOf(c.op)) ops.push_back(c.op);
             return kErrorSuccess;
@@ -427,21 +462,43 @@ SweepCounts EveryFault(Windows windows, Phase phase) {
         expected = m.MachineState();
         store = m.StoreState();
     }
+    // Each operation refused, and each write kept otherwise.
+    std::vector<std::pair<std::size_t, long>> faults;
+    for (std::size_t k = 0; k < ops.size(); ++k) {
+        faults.emplace_back(k, kErrorAccessDenied);
+        if (ops[k] == MemoryRegistryApi::Op::Set) faults.emplace_back(k, MemoryRegistryApi::kWriteOtherwise);
+    }
 
     SweepCounts counts;
-    for (std::size_t k = 0; k < ops.size(); ++k) {
-        SCOPED_TRACE(testing::Message() << "fault " << k + 1 << " (" << KindOf(ops[k]) << ")");
-        ++counts.points[KindOf(ops[k])];
+    for (const auto& [k, code] : faults) {
+        const std::string kind = std::string(KindOf(ops[k])) +
+                                 (code == MemoryRegistryApi::kWriteOtherwise ? " kept otherwise" : "");
+        SCOPED_TRACE(testing::Message() << "fault " << k + 1 << " (" << kind << ")");
+        ++counts.points[kind];
         TestMachine m(windows);
         prepare(m);
         const std::size_t boxes = m.controls.boxes.shown.size();
         std::size_t seen = 0;
-        m.registry.SetFaultHook([&](const MemoryRegistryApi::Call& c) {
-            return KindOf(c.op) && seen++ == k ? kErrorAccessDenied : kErrorSuccess;
+        m.registry.SetFaultHook([&, k = k, code = code](const MemoryRegistryApi::Call& c) {
+            return KindOf(c.op) && seen++ == k ? code : kErrorSuccess;
         });
         runPhase(m);
         m.registry.SetFaultHook({});
 
+        if (phase == Phase::SetAside) {
+            // The damaged store, whole, where it was or where it was moved:
+            // it may hold the only record of the machine's own values.
+            const std::string copy = familyKey + ".damaged-1";
+            const bool whole = m.TreeState(familyKey) == damaged || m.TreeState(copy) == damaged;
+            if (!whole) ++counts.originalsLost;
+            if (setAside.Moved()) {
+                ++counts.succeeded;
+                if (m.StoreState() != store) ++counts.successAfterFailure;
+            } else {
+                ++counts.failed;
+            }
+            continue;
+        }
         const bool offeredRestart = m.controls.boxes.shown.back().title == "推荐";
         if (m.controls.lblOptimizeStatus.caption == success) {
             ++counts.succeeded;
@@ -463,12 +520,12 @@ SweepCounts EveryFault(Windows windows, Phase phase) {
     EXPECT_EQ(0, counts.restartAfterFailure);
     EXPECT_GT(counts.failed, counts.succeeded) << "most single failures must be noticed";
     std::string byKind;
-    for (const auto& [kind, n] : counts.points) byKind += " " + kind + "=" + std::to_string(n);
-    std::printf("every-fault %s %s: %zu fault points (%s ); %d runs failed and said so, %d succeeded; "
+    for (const auto& [kind, n] : counts.points) byKind += ", " + kind + "=" + std::to_string(n);
+    const char* phaseName = phase == Phase::Optimize ? "optimize" : phase == Phase::Restore ? "restore" : "set-aside";
+    std::printf("every-fault %s %s: %zu fault points (%s); %d runs failed and said so, %d succeeded; "
                 "originals lost %d, flags over an incomplete store %d, success texts after a "
                 "failure %d, restarts offered after a failure %d\n",
-                windows == Windows::Win98 ? "98" : "XP",
-                phase == Phase::Optimize ? "optimize" : "restore", ops.size(), byKind.c_str() + 1,
+                windows == Windows::Win98 ? "98" : "XP", phaseName, faults.size(), byKind.c_str() + 2,
                 counts.failed, counts.succeeded, counts.originalsLost, counts.incompleteStores,
                 counts.successAfterFailure, counts.restartAfterFailure);
     return counts;
@@ -478,6 +535,8 @@ TEST(EveryFault, Win98Optimize) { EveryFault(Windows::Win98, Phase::Optimize); }
 TEST(EveryFault, Win98Restore) { EveryFault(Windows::Win98, Phase::Restore); }
 TEST(EveryFault, XpOptimize) { EveryFault(Windows::XP, Phase::Optimize); }
 TEST(EveryFault, XpRestore) { EveryFault(Windows::XP, Phase::Restore); }
+TEST(EveryFault, Win98SetAside) { EveryFault(Windows::Win98, Phase::SetAside); }
+TEST(EveryFault, XpSetAside) { EveryFault(Windows::XP, Phase::SetAside); }
 
 TEST(TuningRoundTrip, AValuePresentButNotANumberStopsTheBackupBeforeAnyWrite) {
     TestMachine m(Windows::Win98);

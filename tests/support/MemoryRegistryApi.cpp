@@ -237,7 +237,8 @@ long MemoryRegistryApi::SetValueUnicode(RegKeyHandle key, const std::string& nam
 long MemoryRegistryApi::Set(RegKeyHandle key, const std::string& name, std::uint32_t type,
                             const std::uint8_t* data, std::uint32_t size) {
     const NodePtr node = Resolve(key);
-    if (long e = Fail(Op::Set, node, {}, name)) return e;
+    const long fault = Fail(Op::Set, node, {}, name);
+    if (fault != kErrorSuccess && fault != kWriteOtherwise) return fault;
     if (HasEmbeddedNul(name)) return kErrorInvalidParameter;
     if (!node) return kErrorInvalidHandle;
     if (node->deleted) return kErrorKeyDeleted;
@@ -245,6 +246,10 @@ long MemoryRegistryApi::Set(RegKeyHandle key, const std::string& name, std::uint
     if (!value) value = &node->AddValue(name);
     value->type = type;
     value->data.assign(data, data + size);
+    if (fault == kWriteOtherwise) {
+        if (value->data.empty()) value->data.push_back(0);
+        value->data.back() ^= 0x01;
+    }
     return kErrorSuccess;
 }
 

@@ -42,6 +42,10 @@ public:
     };
     // Returns the error code the call should fail with, or 0 to let it run.
     using FaultHook = std::function<long(const Call&)>;
+    // What a fault hook returns to make a Set succeed with other data than
+    // it was given (its last byte changed, or one byte for none): a
+    // registry that keeps something else without saying so.
+    static constexpr long kWriteOtherwise = -1;
 
     explicit MemoryRegistryApi(const AnsiCodePage& codePage);
     ~MemoryRegistryApi() override;

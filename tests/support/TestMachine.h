@@ -57,6 +57,21 @@ public:
     std::string MachineState() const { return Dump(false); }
     std::string StoreState() const { return Dump(true); }
 
+    // The key below HKEY_LOCAL_MACHINE and everything in it, with its own
+    // path left out: two trees that hold the same give the same text,
+    // whatever their names.
+    std::string TreeState(const std::string& key) const {
+        std::string path = "[";
+        for (const char c : key) path += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        std::string lines;
+        ForEachLine([&](const std::string& line) {
+            if (line.rfind(path, 0) == 0 && (line[path.size()] == ']' || line[path.size()] == '\\')) {
+                lines += line.substr(path.size()) + "\n";
+            }
+        });
+        return lines;
+    }
+
     bool FlagSet() { return ReadBackupFlag(*reg, kProductKey) == BackupFlag::Set; }
 
     // The system's code page, shared by the program and the registry.
@@ -68,15 +83,20 @@ public:
     std::unique_ptr<Registry> reg;  // the test's own view of the registry
 
 private:
-    std::string Dump(bool store) const {
-        std::string lines;
+    template <class Take>
+    void ForEachLine(Take take) const {
         const std::string dump = registry.Dump(RootHandle(kHkeyLocalMachine));
         for (std::size_t start = 0; start < dump.size();) {
             const std::size_t end = dump.find('\n', start);
-            const std::string line = dump.substr(start, end - start);
-            if ((line.rfind("[SOFTWARE", 0) == 0) == store) lines += line + "\n";
+            take(dump.substr(start, end - start));
             start = end + 1;
         }
+    }
+    std::string Dump(bool store) const {
+        std::string lines;
+        ForEachLine([&](const std::string& line) {
+            if ((line.rfind("[SOFTWARE", 0) == 0) == store) lines += line + "\n";
+        });
         return lines;
     }
 };
