@@ -23,6 +23,7 @@ Unicode true
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include x64.nsh
 
 !define APP_EXE "VornixInternetOptimizer.exe"
 !define TOOL_EXE "vornix.exe"
@@ -33,11 +34,15 @@ Unicode true
 ; the store: the uninstaller asks `vornix.exe backup`.
 !define PRODUCT_KEY "SOFTWARE\${PRODUCT}"
 ; Exit codes of `vornix.exe backup` and `vornix.exe restore`: a backup the
-; running Windows can restore, or restored; no backup of either family.
+; running Windows can restore, or restored; nothing of the machine's own
+; values held (no backup of either family, no copy set aside); a backup the
+; running Windows can restore with copies set aside beside it (`backup`).
 !define TOOL_DONE "0"
 !define TOOL_NO_BACKUP "5"
-; Uninstaller exit code when the program was removed but the original
-; TCP/IP settings were not restored (the backup is kept).
+!define TOOL_BESIDE_COPIES "6"
+; Uninstaller exit code when the program was removed but the product key is
+; kept: the original TCP/IP settings were not restored, or copies set aside
+; by `vornix.exe backup --set-aside` are kept in it.
 !define EXIT_NOT_RESTORED 3
 
 Name "${PRODUCT}"
@@ -152,22 +157,34 @@ SectionEnd
 
 ; --- uninstaller --------------------------------------------------------------
 
+; The product key as the user finds it in the registry editor: the program
+; keeps it in the 32-bit view, which 64-bit Windows shows under WOW6432Node.
+Var ProductKeyShown
+
 Function un.onInit
 !if "${ARCH}" == "win64"
   SetRegView 64
 !endif
   !insertmacro RequireAdmin
   !insertmacro RequireNotRunning
+  ${If} ${RunningX64}
+    StrCpy $ProductKeyShown "HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node\${PRODUCT}"
+  ${Else}
+    StrCpy $ProductKeyShown "HKEY_LOCAL_MACHINE\SOFTWARE\${PRODUCT}"
+  ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
-  ; The product key holds the backup of the machine's own TCP/IP values. The
-  ; program says whether it holds one (vornix.exe backup); only a certain
-  ; answer lets the key go: no backup at all, or one the program's own
-  ; restore has put back. A crash, a missing vornix.exe or any other answer
-  ; keeps it, so that a reinstalled program can still restore. A silent
-  ; uninstall restores. Exit codes are compared as text: nsExec gives
-  ; "error" when the tool cannot be started.
+  ; The product key holds the backup of the machine's own TCP/IP values, and
+  ; any copy of a damaged backup that `vornix.exe backup --set-aside` moved
+  ; aside. The program says what it holds (vornix.exe backup); only a
+  ; certain answer lets the key go: nothing held at all, or a backup the
+  ; program's own restore has put back with no copy beside it. Copies set
+  ; aside are never deleted: the key stays, and the uninstaller says where.
+  ; A crash, a missing vornix.exe or any other answer keeps the key too, so
+  ; that a reinstalled program can still restore. A silent uninstall
+  ; restores. Exit codes are compared as text: nsExec gives "error" when the
+  ; tool cannot be started.
   DetailPrint "正在检查原始 TCP/IP 设置的备份……"
   nsExec::ExecToLog /OEM '"$INSTDIR\${TOOL_EXE}" backup'
   Pop $0
@@ -177,29 +194,38 @@ Section "Uninstall"
   ${If} $0 == "${TOOL_NO_BACKUP}"
     DeleteRegKey HKLM "${PRODUCT_KEY}"
   ${ElseIf} $0 == "${TOOL_DONE}"
+  ${OrIf} $0 == "${TOOL_BESIDE_COPIES}"
     ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON1 "是否先将 TCP/IP 设置还原为使用 ${PRODUCT} 优化之前的原始设置？" /SD IDYES IDYES`
       DetailPrint "正在还原原始 TCP/IP 设置……"
       nsExec::ExecToLog /OEM '"$INSTDIR\${TOOL_EXE}" restore'
       Pop $1
-      ${If} $1 == "${TOOL_DONE}"
-      ${OrIf} $1 == "${TOOL_NO_BACKUP}"
-        DeleteRegKey HKLM "${PRODUCT_KEY}"
-      ${Else}
+      ${If} $1 != "${TOOL_DONE}"
+      ${AndIf} $1 != "${TOOL_NO_BACKUP}"
         DetailPrint "还原未完成（退出代码 $1）。"
         MessageBox MB_OK|MB_ICONEXCLAMATION \
-          "未能还原原始 TCP/IP 设置（vornix.exe 退出代码：$1）。备份已保留：重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
+          "未能还原原始 TCP/IP 设置（vornix.exe 退出代码：$1）。备份已保留在注册表项 $ProductKeyShown 中：重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
           /SD IDOK
         SetErrorLevel ${EXIT_NOT_RESTORED}
+      ${ElseIf} $0 == "${TOOL_BESIDE_COPIES}"
+        MessageBox MB_OK|MB_ICONINFORMATION \
+          "TCP/IP 设置已还原。另有移到一旁的损坏备份，可能保存着更早的原始设置，已保留在注册表项 $ProductKeyShown 中，没有删除。" \
+          /SD IDOK
+        SetErrorLevel ${EXIT_NOT_RESTORED}
+      ${Else}
+        DeleteRegKey HKLM "${PRODUCT_KEY}"
       ${EndIf}
     ${Else}
       MessageBox MB_OK|MB_ICONINFORMATION \
-        "原始 TCP/IP 设置的备份已保留。重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
+        "原始 TCP/IP 设置的备份已保留在注册表项 $ProductKeyShown 中。重新安装 ${PRODUCT} 后，仍可使用“还原系统设置”将其还原。" \
         /SD IDOK
+      ${If} $0 == "${TOOL_BESIDE_COPIES}"
+        SetErrorLevel ${EXIT_NOT_RESTORED}
+      ${EndIf}
     ${EndIf}
   ${Else}
     DetailPrint "无法确认原始 TCP/IP 设置的备份可以还原（vornix.exe backup 退出代码：$0）。"
     MessageBox MB_OK|MB_ICONEXCLAMATION \
-      "未能还原原始 TCP/IP 设置：无法确认备份可以在此 Windows 上还原（vornix.exe backup 退出代码：$0）。备份已保留，没有删除。" \
+      "未能还原原始 TCP/IP 设置：无法确认备份可以在此 Windows 上还原（vornix.exe backup 退出代码：$0）。备份已保留在注册表项 $ProductKeyShown 中，没有删除；移到一旁的备份（如有）也在其中。" \
       /SD IDOK
     SetErrorLevel ${EXIT_NOT_RESTORED}
   ${EndIf}

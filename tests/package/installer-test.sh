@@ -17,9 +17,13 @@
 #      refuse (exit 2) and change nothing; a leftover .manifest.tmp is made;
 #   4. silent uninstall: the TCP/IP values are as before the optimize, the
 #      product key, the entry, the shortcut and every file are gone;
-#   5. reinstall with a product key that holds no backup: the uninstaller
+#   5. reinstall, optimize, and a damaged backup moved aside with
+#      `vornix backup --set-aside`: the uninstaller keeps the copy and exits
+#      3; reinstalled and optimized again (a fresh backup beside the copy),
+#      the uninstaller restores the fresh backup, keeps the copy and exits 3;
+#   6. reinstall with a product key that holds no backup: the uninstaller
 #      exits 0 and removes the key;
-#   6. reinstall over a backup the restore cannot use (the program's flag
+#   7. reinstall over a backup the restore cannot use (the program's flag
 #      with only a 95/98/ME store, on XP): the uninstaller exits 3 and keeps
 #      the product key as it was; the uninstaller itself, run as a user runs
 #      it, removes the folder.
@@ -216,7 +220,45 @@ diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
 [[ ! -e "$shortcut" ]] || fail "the shortcut is still there"
 files_are "uninstall.exe "
 
-# --- 5. no backup -----------------------------------------------------------------
+# --- 5. a copy set aside ------------------------------------------------------------
+note "a damaged backup set aside: the uninstaller keeps the copy, with or without a fresh backup"
+install 0
+rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
+[[ $rc == 0 ]] || fail "vornix optimize exited $rc"
+# The store of a format this version cannot read, then moved aside whole:
+# the copy is the only record of MTU 1400 and TTL 64.
+nt_store="$product_key\\Platform_Windows_NT_2K_XP"
+wine reg add "$nt_store" /reg:32 /v BackupFormat /t REG_DWORD /d 7 /f >/dev/null
+backup_answer_is 1 || fail "a damaged backup is not one XP cannot restore"
+rc=0; wine "$tool" backup --set-aside >"$work/set-aside.log" 2>&1 || rc=$?
+[[ $rc == 0 ]] || fail "vornix backup --set-aside exited $rc: $(cat "$work/set-aside.log")"
+wine_export_key "$nt_store.damaged-1" /reg:32 "$work/copy.txt" || fail "no copy set aside"
+grep -qx '"DefaultTTL"=dword:00000040' "$work/copy.txt" && grep -qx '"{VORNIX-PKG-A}"="MTU=1400;TcpWindowSize=-"' "$work/copy.txt" \
+  || fail "the copy does not hold the machine's own values: $(cat "$work/copy.txt")"
+backup_answer_is 1 || fail "a copy set aside is not counted as a backup"
+# Uninstalled at once: nothing to restore, and the copy stays.
+wine_export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
+uninstall_in_place 3
+product_key_kept
+# Reinstalled and optimized: a fresh backup of the values as they are now
+# (the earlier run's), which the uninstall restores; the copy stays.
+install 0
+rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >"$work/optimize.log" 2>&1 || rc=$?
+[[ $rc == 0 ]] || fail "vornix optimize exited $rc"
+grep -q 'Platform_Windows_NT_2K_XP\.damaged-1' "$work/optimize.log" \
+  || fail "the optimize that backed up afresh did not name the copy: $(cat "$work/optimize.log")"
+backup_answer_is 6 || fail "a fresh backup beside a copy is not told apart"
+uninstall_in_place 3
+wine_export_key "$nt_store.damaged-1" /reg:32 "$work/copy-after.txt" || fail "the uninstaller deleted the copy"
+diff -u "$work/copy.txt" "$work/copy-after.txt" >&2 || fail "the uninstaller changed the copy"
+wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
+diff -u "$work/tcpip-optimized.txt" "$work/tcpip-after.txt" >&2 \
+  || fail "the uninstall did not restore the fresh backup's values"
+files_are "uninstall.exe "
+# The cases after this one start without a product key.
+wine reg delete "$product_key" /reg:32 /f >/dev/null
+
+# --- 6. no backup -----------------------------------------------------------------
 note "an uninstall without a backup removes the product key"
 install 0
 # What the window's first start leaves in the product key: its install record.
@@ -226,7 +268,7 @@ backup_answer_is 5 || fail "a product key with only InstallPath holds a backup"
 uninstall_in_place 0
 ! key_exists "$product_key" /reg:32 || fail "the product key is still there without a backup"
 
-# --- 6. a restore that cannot be made -------------------------------------------------
+# --- 7. a restore that cannot be made -------------------------------------------------
 note "an uninstall over a backup this Windows cannot restore keeps the product key"
 install 0
 # The program's own flag (in whatever form it writes it) over a 95/98/ME
