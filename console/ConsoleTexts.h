@@ -56,7 +56,6 @@ inline constexpr const char* kBuild = "，内部版本 ";
 inline constexpr const char* kReads = "此 Windows 读取：";
 inline constexpr const char* kNotRead = "此 Windows 不读取：";
 inline constexpr const char* kReadUnknown = "此 Windows 是否读取未知：";
-inline constexpr const char* kSeeAlso = "；查看：";
 // Beside the arrow of a value this Windows does not read.
 inline constexpr const char* kNotReadMark = "（不生效）";
 

@@ -219,8 +219,7 @@ Status ReadStatus(Registry& reg, VersionSource& version, const std::string& prod
     Status status;
     clsOS os(version);
     status.platform = os.OperatingPlatform();
-    status.version.dwOSVersionInfoSize = sizeof status.version;
-    version.RealVersion(status.version);
+    status.version = os.RealVersion();
     status.method = line.method;
     status.speed = line.speed;
     // The store is read whatever the Windows: a backup it holds is there to

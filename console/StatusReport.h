@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "console/CommandLine.h"
-#include "console/WindowsReads.h"
 #include "engine/BackupStore.h"
 #include "engine/RegistryNumbers.h"
+#include "engine/WindowsReads.h"
 #include "system/Registry.h"
 #include "system/clsOS.h"
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/BackupStore.h"
 #include "engine/Form1Controls.h"
@@ -14,6 +15,7 @@
 #include "engine/RegistryNumbers.h"
 #include "engine/SystemServices.h"
 #include "engine/TcpipLocations.h"
+#include "engine/WindowsReads.h"
 #include "profiles/TuningSet.h"
 #include "resources/VersionInfo.h"
 #include "system/Registry.h"
@@ -116,6 +118,7 @@ private:
     // offered at its end. Empty outside a run.
     std::optional<StoredBackup> runBackup_;
     bool backedUpNow_ = false;  // step 10 of the run made a fresh backup
+    std::vector<WrittenValue> written_;  // what the last apply wrote
     std::optional<Registry> objReg_;
     std::optional<clsOS> objOS_;
     std::optional<clsShutdownNT> objShutdown_;

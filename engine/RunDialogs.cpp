@@ -23,6 +23,12 @@ std::string SummaryText(const TuningSet& t, bool withMss) {
     return s;
 }
 
+// The box's own text, then its notes as one paragraph of their own.
+std::string WithNotes(std::string text, const std::vector<std::string>& notes) {
+    for (std::size_t i = 0; i < notes.size(); ++i) text += (i ? "\r\n" : "\r\n\r\n") + notes[i];
+    return text;
+}
+
 }  // namespace
 
 std::string RestartNeededText(RunKind kind) {
@@ -38,7 +44,8 @@ Box BoxFor(const Dialog& d) {
         case Dialog::Kind::NoMethodChosen:
             return {text::kChooseMethodPrompt, kWarning, text::kNotOptimizedTitle};
         case Dialog::Kind::Summary:
-            return {SummaryText(d.tuning, d.withMss), kMbOk | kMbIconInformation, kAppTitle};
+            return {WithNotes(SummaryText(d.tuning, d.withMss), d.notes), kMbOk | kMbIconInformation,
+                    kAppTitle};
         case Dialog::Kind::ConfirmRestore:
             return {text::kRestoreQuestion, kQuestion, kAppTitle};
         case Dialog::Kind::RunFailed:
@@ -47,11 +54,9 @@ Box BoxFor(const Dialog& d) {
                                                               : text::kRestoreFailedMessage) +
                         (d.reason.empty() ? "" : "\r\n\r\n" + d.reason),
                     kWarning, kAppTitle};
-        case Dialog::Kind::OfferRestart: {
-            std::string prompt = RestartNeededText(d.run) + text::kRestartQuestion;
-            for (std::size_t i = 0; i < d.notes.size(); ++i) prompt += (i ? "\r\n" : "\r\n\r\n") + d.notes[i];
-            return {prompt, kQuestion, text::kClosingTitle};
-        }
+        case Dialog::Kind::OfferRestart:
+            return {WithNotes(RestartNeededText(d.run) + text::kRestartQuestion, d.notes), kQuestion,
+                    text::kClosingTitle};
         case Dialog::Kind::RestartFailed:
             return {d.run == RunKind::Optimize ? text::kRestartFailedMessage
                                                : text::kRestartFailedAfterRestoreMessage,

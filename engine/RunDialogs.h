@@ -32,8 +32,8 @@ struct Dialog {
     bool withMss = false;              // Summary: the 95/98/ME family has an MSS value
     FailedStep step = FailedStep::Backup;  // RunFailed
     std::string reason{};              // RunFailed
-    // OfferRestart: lines added after the closing question, each one thing
-    // the user should know of what the run did.
+    // Summary, OfferRestart: lines added after the box's own text, each one
+    // thing the user should know of what the run does or did.
     std::vector<std::string> notes{};
 };
 

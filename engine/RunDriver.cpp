@@ -54,7 +54,8 @@ void Form1::cmdOptimize_Click() {
     SetFixedMembers(tuning_);
     controls_.dialogs.Show({.kind = Dialog::Kind::Summary,
                             .tuning = tuning_,
-                            .withMss = objOS().OperatingPlatform() == 1});
+                            .withMss = objOS().OperatingPlatform() == 1,
+                            .notes = SummaryNotes(objOS().RealVersion())});
     StartRun(true);
 }
 
@@ -76,6 +77,7 @@ void Form1::StartRun(bool optimizeMode) {
     lastWriteError_ = 0;
     runBackup_.reset();
     backedUpNow_ = false;
+    written_.clear();
     controls_.cmdOptimize.SetEnabled(false);
     controls_.cmdRestore.SetEnabled(false);
     controls_.optionButtons.SetEnabled(false);
@@ -180,6 +182,7 @@ void Form1::CloseRun() {
     // just now, which may be an earlier run's: the user is told where the
     // copies are.
     std::vector<std::string> notes;
+    if (blnOptimizeMode_) notes = ClosingNotes(objOS().RealVersion(), written_);
     if (backedUpNow_ && !runBackup_->setAside.empty()) {
         notes.push_back(text::FreshBackupBesideCopies(runBackup_->setAside));
     }

@@ -1,5 +1,6 @@
 #pragma once
 // The texts the run shows, in the program's language.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,24 @@ inline std::string FreshBackupBesideCopies(const std::vector<std::string>& keys)
         line += (i ? "；HKEY_LOCAL_MACHINE\\" : "HKEY_LOCAL_MACHINE\\") + keys[i];
     }
     return line;
+}
+
+// What a newer Windows than the program was made for makes of the values an
+// optimize writes: the summary's added paragraph, its heading followed by
+// the version, then a line a value, its name followed by one of these and
+// its reason ("；查看：" and the command that shows the setting in its place).
+inline constexpr const char* kOnThisWindows = "此 Windows 版本 ";
+inline constexpr const char* kNotReadHere = "（此 Windows 不读取）：";
+inline constexpr const char* kChangesDefaultHere = "（会改变此 Windows 的默认设置）：";
+inline constexpr const char* kSeeAlso = "；查看：";
+
+// The closing question's added line: of `written` values, how many this
+// Windows reads, does not read, and is not known to read.
+inline std::string ReadCount(std::size_t written, std::size_t read, std::size_t notRead,
+                             std::size_t unknown) {
+    return "据 Microsoft 的文档，写入的 " + std::to_string(written) + " 个值中，此 Windows 读取 " +
+           std::to_string(read) + " 个，不读取 " + std::to_string(notRead) + " 个，" +
+           std::to_string(unknown) + " 个是否读取未知。";
 }
 
 // The run timer could not be started: no run began.

@@ -1,6 +1,10 @@
-#include "console/WindowsReads.h"
+#include "engine/WindowsReads.h"
 
+#include <set>
 #include <string_view>
+
+#include "engine/RunTexts.h"
+#include "engine/TcpipLocations.h"
 
 namespace vornix {
 namespace {
@@ -53,7 +57,8 @@ constexpr Row kRows[] = {
      {Answer::Read, "Windows Vista 及更高版本仍读取此值", ""}},
     {false, 600, kAny, 0, "EnablePMTUBHDetect",
      {Answer::Read,
-      "仍读取此值；自 Windows Vista 起黑洞检测默认开启（KB 925280），写入 0 会将其关闭", ""}},
+      "仍读取此值；自 Windows Vista 起黑洞检测默认开启（KB 925280），写入 0 会将其关闭", "",
+      true}},
     {false, 600, kAny, 0, "Tcp1323Opts",
      {Answer::Unknown, "Microsoft 的文档未说明；时间戳由 netsh 或 Set-NetTCPSetting 设置",
       "netsh interface tcp show global"}},
@@ -89,6 +94,51 @@ const char* AnswerId(WindowsReads::Answer answer) {
         case Answer::Unknown: return "unknown";
     }
     return "unknown";
+}
+
+namespace {
+
+bool IsNewerWindows(const OsVersionRecord& version) {
+    return version.dwPlatformId == kPlatformNT && version.dwMajorVersion >= 6;
+}
+
+}  // namespace
+
+std::vector<std::string> SummaryNotes(const OsVersionRecord& version) {
+    if (!IsNewerWindows(version)) return {};
+    std::vector<std::string> lines;
+    std::set<std::string_view> named;
+    auto add = [&](bool inInterface, const char* name) {
+        const WindowsReads reads = ReadsOn(version, inInterface, name);
+        const char* what = reads.answer == Answer::NotRead ? text::kNotReadHere
+                           : reads.changesDefault          ? text::kChangesDefaultHere
+                                                           : nullptr;
+        if (!what || !named.insert(name).second) return;
+        std::string line = std::string(name) + what + reads.reason;
+        if (*reads.successor != '\0') line += text::kSeeAlso + std::string(reads.successor);
+        lines.push_back(std::move(line));
+    };
+    const FamilyLocations& where = LocationsOf(Family::NT);
+    for (const TcpipValue& v : where.interfaceValues) add(true, v.name);
+    for (const TcpipKey& key : where.keys) {
+        for (const TcpipValue& v : key.values) add(false, v.name);
+    }
+    if (lines.empty()) return {};
+    lines.insert(lines.begin(), text::kOnThisWindows + std::to_string(version.dwMajorVersion) + "." +
+                                    std::to_string(version.dwMinorVersion) + "：");
+    return lines;
+}
+
+std::vector<std::string> ClosingNotes(const OsVersionRecord& version,
+                                      const std::vector<WrittenValue>& written) {
+    if (!IsNewerWindows(version) || written.empty()) return {};
+    std::size_t read = 0, notRead = 0;
+    for (const WrittenValue& v : written) {
+        const Answer answer = ReadsOn(version, v.inInterface, v.name).answer;
+        read += answer == Answer::Read;
+        notRead += answer == Answer::NotRead;
+    }
+    return {text::ReadCount(written.size(), read, notRead, written.size() - read - notRead)};
 }
 
 }  // namespace vornix

@@ -9,6 +9,13 @@ OsVersionRecord clsOS::Query() {
     return record;
 }
 
+OsVersionRecord clsOS::RealVersion() {
+    OsVersionRecord record{};
+    record.dwOSVersionInfoSize = sizeof(OsVersionRecord);
+    if (!source_.RealVersion(record)) record = OsVersionRecord{};
+    return record;
+}
+
 std::int32_t clsOS::OperatingPlatform() {
     return static_cast<std::int32_t>(Query().dwPlatformId);
 }

@@ -16,6 +16,10 @@ public:
     // 0 Win32s or unknown, 1 Windows 95, 2 Windows 98, 3 Windows ME,
     // 4 NT 3.x/4.0, 5 Windows 2000, 6 Windows XP.
     std::int32_t OperatingSystem();
+    // The version the system itself has (VersionSource::RealVersion), which
+    // from Windows 8.1 on is not the one GetVersionExA tells; all zero when
+    // the query fails.
+    OsVersionRecord RealVersion();
 
 private:
     OsVersionRecord Query();

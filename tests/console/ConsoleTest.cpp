@@ -128,50 +128,6 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
                                      "\"name\":\"MaxMTU\",\"state\":\"set\",\"current\":576,\"text\":\"576\""));
 }
 
-// What each Windows reads of the values the program writes, by release.
-TEST(ConsoleStatus, EachReleaseReadsWhatMicrosoftDocuments) {
-    using Answer = WindowsReads::Answer;
-    struct Case {
-        std::uint32_t platform, major, minor;
-        bool inInterface;
-        const char* name;
-        Answer answer;
-        const char* successor;  // a part of it, or "" for none
-    };
-    const Case cases[] = {
-        {2, 5, 1, false, "TcpWindowSize", Answer::Read, ""},
-        {2, 5, 0, true, "MTU", Answer::Read, ""},
-        {2, 5, 2, false, "SackOpts", Answer::Read, ""},
-        {2, 6, 0, false, "TcpWindowSize", Answer::NotRead, "netsh interface tcp show global"},
-        {2, 6, 1, true, "TcpWindowSize", Answer::NotRead, "netsh"},
-        {2, 6, 2, true, "TcpWindowSize", Answer::NotRead, "Get-NetTCPSetting"},
-        {2, 10, 0, false, "DefaultTTL", Answer::Read, ""},
-        {2, 10, 0, false, "EnablePMTUDiscovery", Answer::Read, ""},
-        {2, 10, 0, false, "EnablePMTUBHDetect", Answer::Read, ""},
-        {2, 10, 0, false, "SackOpts", Answer::Unknown, ""},
-        {2, 10, 0, false, "Tcp1323Opts", Answer::Unknown, "netsh"},
-        {2, 10, 0, true, "MTU", Answer::Unknown, "subinterfaces"},
-        {2, 4, 0, false, "DefaultTTL", Answer::Unknown, ""},
-        {1, 4, 10, false, "DefaultRcvWindow", Answer::Read, ""},
-        {1, 4, 90, false, "MaxMTU", Answer::Unknown, ""},
-        {1, 4, 0, false, "MaxMSS", Answer::Unknown, ""},
-    };
-    for (const Case& c : cases) {
-        OsVersionRecord version{};
-        version.dwPlatformId = c.platform;
-        version.dwMajorVersion = c.major;
-        version.dwMinorVersion = c.minor;
-        const WindowsReads reads = ReadsOn(version, c.inInterface, c.name);
-        const std::string where = std::to_string(c.major) + "." + std::to_string(c.minor) + " " + c.name;
-        EXPECT_EQ(c.answer, reads.answer) << where;
-        EXPECT_NE('\0', *reads.reason) << where;
-        EXPECT_NE(std::string::npos, std::string(reads.successor).find(c.successor)) << where;
-        if (*c.successor == '\0') {
-            EXPECT_STREQ("", reads.successor) << where;
-        }
-    }
-}
-
 class CapturedOutput final : public ConsoleOutput {
 public:
     void Out(const std::string& text) override { out += text; }

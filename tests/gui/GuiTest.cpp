@@ -37,6 +37,16 @@ std::string ReadFile(const std::wstring& path) {
 
 std::wstring InterfaceKey(int i) { return kInterfaces + L"\\" + kTestInterfaces[i]; }
 
+// The summary of a DSL run at 2Mb, as the program has always shown it.
+std::wstring DslSummary(bool withMss) {
+    return std::wstring(L"您的互联网连接将被优化的更快\r\nTCP/IP参数如下：\r\n\r\n"
+                        L"最大传输单元 (MTU)\t= 1492 字节\r\n") +
+           (withMss ? L"段最大值 (MSS)\t\t= 1452 字节\r\n" : L"") +
+           L"接收窗口 (RWIN)\t\t= 47916 字节\r\n生存时间 (TTL)\t\t\t= 128 hops\r\n"
+           L"PMTU 黑洞检测\t\t= 0\r\nPMTU 检测\t\t\t= 1\r\n选择性确认 (SACK)\t= 1\r\n"
+           L"RFC 1323 选项\t\t\t= 1";
+}
+
 class GuiTest : public testing::Test {
 protected:
     void SetUp() override { CleanMachine(); }
@@ -187,9 +197,7 @@ TEST_F(GuiOptimize, WindowsXpRunWritesEveryInterfaceThenRestoreUndoesIt) {
         const RunSeen run = Optimize(app, 0, 3, IDNO);  // DSL, 2Mb
         EXPECT_EQ(L"VornixInternetOptimizer", run.summary.title);
         EXPECT_EQ(app.main(), run.summary.owner);
-        EXPECT_NE(std::wstring::npos, run.summary.text.find(L"最大传输单元 (MTU)\t= 1492 字节"));
-        EXPECT_NE(std::wstring::npos, run.summary.text.find(L"接收窗口 (RWIN)\t\t= 47916 字节"));
-        EXPECT_EQ(std::wstring::npos, run.summary.text.find(L"MSS")) << "MSS is a Windows 9x value";
+        EXPECT_EQ(DslSummary(false), run.summary.text) << "MSS is a Windows 9x value";
         ExpectClosingQuestion(app, run.closing, L"优化完成");
         EXPECT_EQ(kBackupExistsStatus, app.Text(app.Control("lblOptimizeStatus")));
         EXPECT_TRUE(IsWindowEnabled(app.Control("cmdRestore")));
@@ -212,6 +220,25 @@ TEST_F(GuiOptimize, WindowsXpRunWritesEveryInterfaceThenRestoreUndoesIt) {
     RestoreFromNewStart(L"optimize-xp", L"winxp", before);
 }
 
+// A Windows the program was not made for: the summary adds what this
+// Windows makes of the values, the closing question how many it reads.
+TEST_F(GuiOptimize, Windows10SummaryNamesWhatThisWindowsIgnores) {
+    App app(L"optimize-10", L"win10");
+    ASSERT_TRUE(app.Start());
+    const RunSeen run = Optimize(app, 0, 3, IDNO);
+    const std::wstring paragraph = DslSummary(false) + L"\r\n\r\n此 Windows 版本 10.0：\r\n";
+    EXPECT_EQ(0u, run.summary.text.find(paragraph)) << "the summary as always, then its paragraph";
+    EXPECT_NE(std::wstring::npos, run.summary.text.find(L"TcpWindowSize（此 Windows 不读取）："));
+    EXPECT_NE(std::wstring::npos, run.summary.text.find(L"EnablePMTUBHDetect（会改变此 Windows 的默认设置）"));
+    EXPECT_EQ(std::wstring::npos, run.summary.text.find(L"DefaultTTL"));
+    EXPECT_EQ(L"推荐", run.closing.title);
+    EXPECT_EQ(0u, run.closing.text.find(L"优化完成" + kClosingRest + L"\r\n\r\n据 Microsoft 的文档"));
+    EXPECT_EQ(std::wstring::npos, run.closing.text.find(L"\r\n", (L"优化完成" + kClosingRest + L"\r\n\r\n").size()))
+        << "one added line";
+    EXPECT_EQ(kBackupExistsStatus, app.Text(app.Control("lblOptimizeStatus")));
+    EXPECT_TRUE(app.Close());
+}
+
 TEST_F(GuiOptimize, Windows98RunWritesNumberTextThenRestoreUndoesIt) {
     reg::SetString(HKLM, kNetTrans, L"MaxMTU", L" 576");
     const auto before = TcpipState();
@@ -219,7 +246,7 @@ TEST_F(GuiOptimize, Windows98RunWritesNumberTextThenRestoreUndoesIt) {
         App app(L"optimize-98", L"win98");
         ASSERT_TRUE(app.Start());
         const RunSeen run = Optimize(app, 0, 3, IDNO);
-        EXPECT_NE(std::wstring::npos, run.summary.text.find(L"段最大值 (MSS)\t\t= 1452 字节"));
+        EXPECT_EQ(DslSummary(true), run.summary.text);
         ExpectClosingQuestion(app, run.closing, L"优化完成");
         EXPECT_EQ(kBackupExistsStatus, app.Text(app.Control("lblOptimizeStatus")));
         EXPECT_TRUE(IsWindowEnabled(app.Control("cmdRestore")));
