@@ -6,17 +6,20 @@
 #                  screens of more than 96 DPI
 #   logo.gif       256x256 emblem, shown scaled to 41x41 at (16,24) over the
 #                  banner at 96 DPI (61x61 at (24,36) at 144 DPI)
-#   app.ico        application icon (256, 48, 32, 16; 32-bit with alpha)
+#   app.ico        application icon (256, 48, 32, 16; 32-bit with alpha; the
+#                  256 one as PNG, recompressed without loss by zopflipng)
 #
-# Needs only ImageMagick 6 (`convert`) and the DejaVu Sans and
-# WenQuanYi Micro Hei fonts. Everything is drawn from primitives, no input
-# files are read, and the output is the same on every run.
+# Needs ImageMagick 6 (`convert`), zopflipng (Debian's zopfli) and the
+# DejaVu Sans and WenQuanYi Micro Hei fonts. Everything is drawn from
+# primitives, no input files are read, and the output is the same on every
+# run.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 out="${1:-$here}"
 
 command -v convert >/dev/null || { echo "ImageMagick 'convert' not found" >&2; exit 1; }
+command -v zopflipng >/dev/null || { echo "zopflipng (Debian's zopfli) not found" >&2; exit 1; }
 
 find_font() {
     # $1 = fontconfig pattern, $2 = file name that must match
@@ -85,7 +88,33 @@ convert -size 256x256 xc:"$navy" \
 
 # ---------------------------------------------------------------- app.ico ---
 convert "$tmp/emblem.png" -filter Lanczos -resize 256x256 -depth 8 -strip \
-    -define icon:auto-resize=256,48,32,16 "$out/app.ico"
+    -define icon:auto-resize=256,48,32,16 "$tmp/app.ico"
+
+# The icon file as ImageMagick writes it, with its first image (the 256 one,
+# a PNG) recompressed by zopflipng: the same pixels in fewer bytes. The
+# directory's sizes and offsets follow; the other images stay byte for byte.
+u8() { od -An -tu1 -j "$2" -N 1 "$1" | tr -d ' '; }
+u32() { echo $(( $(u8 "$1" "$2") | $(u8 "$1" $(($2 + 1))) << 8 | $(u8 "$1" $(($2 + 2))) << 16 | $(u8 "$1" $(($2 + 3))) << 24 )); }
+le32() { printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)))"; }
+ico="$tmp/app.ico"
+count=$(( $(u8 "$ico" 4) | $(u8 "$ico" 5) << 8 ))
+png_size=$(u32 "$ico" 14)
+png_at=$(u32 "$ico" 18)
+dd if="$ico" of="$tmp/icon256.png" bs=1 skip="$png_at" count="$png_size" status=none
+zopflipng -m -y "$tmp/icon256.png" "$tmp/icon256z.png" >/dev/null
+new_size=$(stat -c %s "$tmp/icon256z.png")
+{
+  head -c 6 "$ico"
+  for ((i = 0; i < count; i++)); do
+    entry=$((6 + 16 * i))
+    dd if="$ico" bs=1 skip="$entry" count=8 status=none
+    size=$(u32 "$ico" $((entry + 8)))
+    at=$(u32 "$ico" $((entry + 12)))
+    if ((i == 0)); then le32 "$new_size"; le32 "$at"; else le32 "$size"; le32 $((at - png_size + new_size)); fi
+  done
+  cat "$tmp/icon256z.png"
+  tail -c +$((png_at + png_size + 1)) "$ico"
+} >"$out/app.ico"
 
 # ---------------------------------------------------------------- banner ----
 # make_banner K FILE: the banner at K times 640x96. K=1 is the window's banner
