@@ -135,16 +135,16 @@ struct StoredBackup {
         Unreadable,  // the flag or the store could not be read: `reason`
     };
     State state = State::None;
-    std::string reason;
-    std::vector<KeyChanges> changes;
+    std::string reason{};
+    std::vector<KeyChanges> changes{};
     // The tuning-set members the backup holds, in the order they were read:
     // all of them in a complete backup, those before the damage in a
     // damaged one.
-    std::vector<std::pair<TuningMember, std::int32_t>> members;
+    std::vector<std::pair<TuningMember, std::int32_t>> members{};
     // The keys (below HKEY_LOCAL_MACHINE) of this family's set-aside copies,
     // whatever the state: each may hold the only record of the machine's
     // own values, and none is ever restored from or deleted.
-    std::vector<std::string> setAside;
+    std::vector<std::string> setAside{};
 };
 
 // Reads the flag, the backup of `family` below `productKey` and the names of

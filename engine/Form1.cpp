@@ -49,7 +49,7 @@ std::optional<Form1::FamilyStep> Form1::StartFamilyStep() {
 
 StoredBackup Form1::ReadStoredBackup() {
     const std::optional<Family> family = RunningFamily();
-    if (!family) return {StoredBackup::State::Unreadable, text::kReasonUnknownWindows, {}, {}, {}};
+    if (!family) return {.state = StoredBackup::State::Unreadable, .reason = text::kReasonUnknownWindows};
     return ReadBackup(objReg(), ProductKey(), *family);
 }
 

@@ -72,6 +72,11 @@ constexpr Row kRows[] = {
      {Answer::Unknown, "此处依据的 Microsoft 文档从 Windows 2000 开始", ""}},
 };
 
+// Newer than the Windows the program was made for: Vista (NT 6.0) and later.
+bool IsNewerWindows(const OsVersionRecord& version) {
+    return version.dwPlatformId == kPlatformNT && version.dwMajorVersion >= 6;
+}
+
 }  // namespace
 
 WindowsReads ReadsOn(const OsVersionRecord& version, bool inInterface, const std::string& name) {
@@ -95,14 +100,6 @@ const char* AnswerId(WindowsReads::Answer answer) {
     }
     return "unknown";
 }
-
-namespace {
-
-bool IsNewerWindows(const OsVersionRecord& version) {
-    return version.dwPlatformId == kPlatformNT && version.dwMajorVersion >= 6;
-}
-
-}  // namespace
 
 std::vector<std::string> SummaryNotes(const OsVersionRecord& version) {
     if (!IsNewerWindows(version)) return {};
