@@ -8,7 +8,13 @@
 _vornix_env_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export VORNIX_ROOT="${VORNIX_ROOT:-$(dirname "$_vornix_env_dir")}"
 export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$VORNIX_ROOT/.wine-prefix}"
-export WINEARCH=win64
+# A 64-bit prefix where Wine has its 64-bit half; a Wine that has only the
+# 32-bit one (the i686 guest of scripts/i686-guest.sh) makes 32-bit prefixes.
+if [[ -x /usr/lib/wine/wine64 ]]; then
+  export WINEARCH=win64
+else
+  export WINEARCH=win32
+fi
 export LC_ALL="${VORNIX_WINE_LOCALE:-zh_CN.UTF-8}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# The 64-bit installer and its uninstaller under Wine, in a fresh prefix of
-# their own (build/package-test-LOCALE/prefix, made by scripts/wine-prefix.sh
-# as the project's: Windows XP), removed on every exit. The locale sets the
+# The 64-bit installer and its uninstaller under Wine, or with --arch win32
+# the 32-bit ones, in a fresh prefix of their own
+# (build/package-test-ARCH-LOCALE/prefix, made by scripts/wine-prefix.sh as
+# the project's: Windows XP), removed on every exit. Each installer puts the
+# files into the Program Files folder of its own bitness and the uninstall
+# entry into the registry view of its own bitness; a 32-bit prefix (the i686
+# guest, scripts/i686-guest.sh) has one of each. The locale sets the
 # ANSI code page: zh_CN.UTF-8 (the default) 936, as on Chinese Windows;
 # en_US.UTF-8 1252, as on English Windows. Whether the product key holds a
 # backup is asked of vornix.exe itself (`vornix backup`, the zip's copy, so
 # that the question can still be asked once the program is uninstalled).
 #
 #   1. silent install: the files, the Start-menu shortcut, the uninstall
-#      entry in the 64-bit view with its values;
+#      entry in the installer's view with its values;
 #   2. vornix.exe from the install folder: status, then, over an interface
 #      with MTU 1400 and DefaultTTL 64, an optimize that makes a backup and
 #      changes the TCP/IP values;
@@ -34,39 +38,54 @@
 # itself, and leaves uninstall.exe.
 #
 # Usage (under an X display, e.g. xvfb-run):
-#   installer-test.sh [--locale LOCALE] [DIST_DIR]
+#   installer-test.sh [--arch win64|win32] [--locale LOCALE] [DIST_DIR]
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+arch=win64
 locale=zh_CN.UTF-8
-if [[ ${1:-} == --locale ]]; then
-  [[ -n ${2:-} ]] || { echo "installer-test: --locale needs a locale" >&2; exit 2; }
-  locale="$2"
+while [[ ${1:-} == --arch || ${1:-} == --locale ]]; do
+  [[ -n ${2:-} ]] || { echo "installer-test: $1 needs a value" >&2; exit 2; }
+  case "$1" in
+    --arch) arch="$2" ;;
+    --locale) locale="$2" ;;
+  esac
   shift 2
-fi
+done
+[[ $arch == win64 || $arch == win32 ]] || { echo "installer-test: no architecture $arch" >&2; exit 2; }
 dist="${1:-$root/dist}"
-work="$root/build/package-test-$locale"
+# VORNIX_PACKAGE_TEST_DIR: where the work folder goes instead of build/ (the
+# i686 guest keeps it on its own disk rather than on the shared work tree).
+work="${VORNIX_PACKAGE_TEST_DIR:-$root/build}/package-test-$arch-$locale"
 product='Vornix Internet Optimizer'
 product_key="HKLM\\Software\\$product"
 entry_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
 tcpip_key='HKLM\System\CurrentControlSet\Services\Tcpip'
-win_dir="C:\\Program Files\\$product"
 
 fail() { echo "installer-test ($locale): FAIL: $*" >&2; exit 1; }
 note() { echo "installer-test ($locale): $*" >&2; }
 trap 'fail "line $LINENO: $BASH_COMMAND exited $?"' ERR
 
-setups=("$dist"/VornixInternetOptimizer-*-win64-setup.exe)
-[[ ${#setups[@]} == 1 && -f ${setups[0]} ]] || fail "no single win64 installer in $dist"
+setups=("$dist"/VornixInternetOptimizer-*-$arch-setup.exe)
+[[ ${#setups[@]} == 1 && -f ${setups[0]} ]] || fail "no single $arch installer in $dist"
 setup="${setups[0]}"
 version="${setup##*/VornixInternetOptimizer-}"
-version="${version%-win64-setup.exe}"
+version="${version%-$arch-setup.exe}"
 
 rm -rf "$work"
 mkdir -p "$work"
 export WINEPREFIX_OVERRIDE="$work/prefix"
 export VORNIX_WINE_LOCALE="$locale"
 . "$root/scripts/wine-env.sh"
+# Where the installer of this architecture puts its files and its entry; the
+# 32-bit one is run in a 32-bit prefix, whose one view and one Program Files
+# are its own.
+case "$arch-$WINEARCH" in
+  win64-win64) program_files='Program Files' entry_view=/reg:64 other_view=/reg:32 ;;
+  win32-win32) program_files='Program Files' entry_view=/reg:32 other_view="" ;;
+  *) fail "a $arch installer does not run in a $WINEARCH prefix" ;;
+esac
+win_dir="C:\\$program_files\\$product"
 app=""
 cleanup() {
   if [[ -n "$app" ]]; then kill "$app" 2>/dev/null || true; wait "$app" 2>/dev/null || true; fi
@@ -78,7 +97,7 @@ trap cleanup EXIT
 bash "$root/scripts/wine-prefix.sh"
 # No menu entries on the Linux desktop for the shortcut the installer makes.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
-dir="$WINEPREFIX/drive_c/Program Files/$product"
+dir="$WINEPREFIX/drive_c/$program_files/$product"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$product.lnk"
 
 key_exists() { wine reg query "$1" "$2" >/dev/null 2>&1; }
@@ -135,10 +154,10 @@ product_key_kept() {
 note "silent install of ${setup##*/}"
 install 0
 files_are "VornixInternetOptimizer.exe uninstall.exe vornix.exe "
-unzip -q -o "$dist/VornixInternetOptimizer-$version-win64.zip" -d "$work/zip"
-tool="$work/zip/VornixInternetOptimizer-$version-win64/vornix.exe"
+unzip -q -o "$dist/VornixInternetOptimizer-$version-$arch.zip" -d "$work/zip"
+tool="$work/zip/VornixInternetOptimizer-$version-$arch/vornix.exe"
 for exe in VornixInternetOptimizer.exe vornix.exe; do
-  cmp -s "$dir/$exe" "$work/zip/VornixInternetOptimizer-$version-win64/$exe" \
+  cmp -s "$dir/$exe" "$work/zip/VornixInternetOptimizer-$version-$arch/$exe" \
     || fail "$exe differs between the installer and the zip"
 done
 [[ -f "$shortcut" ]] || fail "no Start-menu shortcut"
@@ -146,9 +165,10 @@ strings -a -el "$shortcut" | grep -qi 'VornixInternetOptimizer\.exe' \
   || strings -a "$shortcut" | grep -qi 'VornixInternetOptimizer\.exe' \
   || fail "the shortcut does not name VornixInternetOptimizer.exe"
 
-wine_export_key "$entry_key" /reg:64 "$work/entry.txt" || fail "no uninstall entry in the 64-bit view"
-! key_exists "$entry_key" /reg:32 || fail "the uninstall entry is in the 32-bit view too"
-w='C:\\Program Files\\Vornix Internet Optimizer'
+wine_export_key "$entry_key" "$entry_view" "$work/entry.txt" || fail "no uninstall entry in the $entry_view view"
+[[ -z "$other_view" ]] || ! key_exists "$entry_key" "$other_view" \
+  || fail "the uninstall entry is in the $other_view view too"
+w="C:\\\\$program_files\\\\$product"
 for line in \
   "\"DisplayName\"=\"$product\"" \
   "\"DisplayVersion\"=\"$version\"" \
@@ -204,7 +224,7 @@ install 2
 uninstall_in_place 2
 files_are "VornixInternetOptimizer.exe VornixInternetOptimizer.exe.manifest VornixInternetOptimizer.exe.manifest.tmp uninstall.exe vornix.exe "
 backup_answer_is 0 || fail "a refused uninstall touched the backup"
-key_exists "$entry_key" /reg:64 || fail "a refused uninstall removed the entry"
+key_exists "$entry_key" "$entry_view" || fail "a refused uninstall removed the entry"
 kill "$app"
 wait "$app" 2>/dev/null || true
 app=""
@@ -216,7 +236,7 @@ wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
 diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
   || fail "the TCP/IP values are not as before the optimize"
 ! key_exists "$product_key" /reg:32 || fail "the product key is still there"
-! key_exists "$entry_key" /reg:64 || fail "the uninstall entry is still there"
+! key_exists "$entry_key" "$entry_view" || fail "the uninstall entry is still there"
 [[ ! -e "$shortcut" ]] || fail "the shortcut is still there"
 files_are "uninstall.exe "
 
@@ -282,7 +302,7 @@ backup_answer_is 1 || fail "the 95/98/ME store alone is not a backup XP cannot r
 wine_export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
 uninstall_in_place 3
 product_key_kept
-! key_exists "$entry_key" /reg:64 || fail "the uninstall entry is still there"
+! key_exists "$entry_key" "$entry_view" || fail "the uninstall entry is still there"
 files_are "uninstall.exe "
 # As a user runs it: a copy in a temporary folder removes the uninstaller
 # and the folder. vornix.exe is gone by now, so there is no answer to ask
