@@ -118,7 +118,7 @@ private:
     // offered at its end. Empty outside a run.
     std::optional<StoredBackup> runBackup_;
     bool backedUpNow_ = false;  // step 10 of the run made a fresh backup
-    std::vector<WrittenValue> written_;  // what the last apply wrote
+    std::vector<WrittenValue> written_;  // what the last apply wrote (it starts afresh)
     std::optional<Registry> objReg_;
     std::optional<clsOS> objOS_;
     std::optional<clsShutdownNT> objShutdown_;

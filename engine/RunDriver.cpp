@@ -77,7 +77,6 @@ void Form1::StartRun(bool optimizeMode) {
     lastWriteError_ = 0;
     runBackup_.reset();
     backedUpNow_ = false;
-    written_.clear();
     controls_.cmdOptimize.SetEnabled(false);
     controls_.cmdRestore.SetEnabled(false);
     controls_.optionButtons.SetEnabled(false);
