@@ -314,6 +314,8 @@ prepare() {
   work="$dir.part"
   rm -rf "$work"
   mkdir -p "$work"
+  # A guest that could not be made keeps its logs but not its gigabytes.
+  trap 'rm -rf "$work/rootfs" "$work/root.img"' EXIT
   mv "$versions" "$work/versions.txt"
   # shellcheck disable=SC2046
   apt-get -y -q -d install "${guest_packages[@]}" >"$work/apt-download.log" 2>&1 \
@@ -341,6 +343,10 @@ prepare() {
   # Guests made from other versions are of no more use.
   find "$cache" -mindepth 1 -maxdepth 1 -type d ! -name apt ! -name "$key.part" -exec rm -rf {} +
   mv "$work" "$dir"
+  trap - EXIT
+  # The packages are in the disk now; apt fetches them again in seconds for
+  # a guest made anew, so they take no room meanwhile.
+  rm -f "$cache"/apt/archives/*.deb
   say "guest ready after $((SECONDS - start)) s"
   flock -u 8
   echo "$dir"

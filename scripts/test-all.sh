@@ -43,7 +43,31 @@ windows_build() {  # build folder, toolchain file
   cmake --build "$1" -j "$jobs"
 }
 
+# Free room on the disks the run writes to: the work tree (builds, Wine
+# prefixes, packages) and the 32-bit guest's cache. The run takes about
+# 5.4 GB at its peak with the guest made from nothing, and about 2.8 GB with
+# it cached, besides the prerequisites (docs/PERFORMANCE.md). Short of that,
+# the step that runs out fails, Wine's first boot for one with "could not
+# load kernel32.dll"; this line comes first, so such a failure is read right.
+report_room() {
+  local folder disk free_mb need_mb=5500
+  folder="${VORNIX_GUEST_CACHE:-/var/cache/vornix-i386-guest}"
+  while [[ ! -d "$folder" ]]; do folder="$(dirname "$folder")"; done
+  [[ -n "$(find "$folder" -maxdepth 2 -name ready 2>/dev/null)" ]] && need_mb=3000
+  local seen=""
+  for folder in "$root" "$folder"; do
+    read -r disk free_mb < <(df -Pm "$folder" | awk 'NR == 2 { print $1, $4 }')
+    [[ " $seen " != *" $disk "* ]] || continue
+    seen+=" $disk"
+    echo "disk: $free_mb MB free for $folder"
+    if (( free_mb < need_mb )); then
+      echo "disk: warning: the run may need about $need_mb MB; it may fail where the disk runs out"
+    fi
+  done
+}
+
 step "prerequisites"
+report_room
 bash scripts/install-prerequisites.sh
 
 step "native build (sanitizers)"
