@@ -303,6 +303,12 @@ App::App(const std::wstring& test, const wchar_t* windowsVersion, const std::str
 App::~App() {
     if (Running() && !Close()) TerminateProcess(process_.get(), 99);
     if (process_.get()) WaitForSingleObject(process_.get(), 5000);
+    // The copy is the test's own: the prefix keeps nothing of it, some 8 MB
+    // a test in the Debug build.
+    process_.reset();
+    RemoveFile(exe_ + L".manifest");
+    RemoveFile(exe_);
+    RemoveDirectoryW(folder_.c_str());
 }
 
 bool App::Start(DWORD pollMs) {
