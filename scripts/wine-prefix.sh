@@ -67,13 +67,14 @@ else
   log="$WINEPREFIX.wineboot.log"
   rc=0
   wineboot -i >"$log" 2>&1 || rc=$?
+  # The wineserver that wineboot started writes to the log too, as it saves
+  # the registry on exit.
   wineserver -w || true
   if (( rc != 0 )); then
     fail_prefix "wineboot -i exited $rc" "$log"
   fi
   rm -f "$log"
 fi
-wineserver -w
 
 regadd() {
   wine reg add "$@" /f >/dev/null
