@@ -109,6 +109,8 @@ BEGIN {
   }
   if (bad_list) exit 1
 }
+# Each architecture's targets, as indices into the release table: Windows 95
+# and NT 4.0 for i686, XP x64 / Server 2003 for x86_64.
 /file format pei-i386$/ { arch = "i686"; bits_of_exe = 32; targets = "1 4" }
 /file format pei-x86-64$/ { arch = "x86_64"; bits_of_exe = 64; targets = "7" }
 $1 == "MajorOSystemVersion" { os_major = $2 }
