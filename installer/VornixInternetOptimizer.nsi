@@ -144,7 +144,10 @@ Section "Install" SecInstall
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\${APP_EXE},0"
   WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
-  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  ; Run in place (_?=), so that the exit code a deployment tool reads is the
+  ; uninstall's own: otherwise the uninstaller copies itself to the
+  ; temporary folder, starts that copy and exits 0 at once.
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S _?=$INSTDIR'
   ; In KB: the executables and the uninstaller, not whatever else the chosen
   ; folder may hold.
   SectionGetSize ${SecInstall} $0
@@ -240,8 +243,17 @@ Section "Uninstall"
   Delete "$INSTDIR\${TOOL_EXE}"
   Delete "$INSTDIR\${APP_EXE}.manifest"
   Delete "$INSTDIR\${APP_EXE}.manifest.tmp"
-  Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir "$INSTDIR"
+  ; Run in place (the registered quiet uninstall), the uninstaller cannot
+  ; delete itself: it steps aside under another name, which goes at the next
+  ; restart with the folder, so that a reinstall before then keeps its own
+  ; uninstaller. Where the running program cannot be renamed (Wine), it goes
+  ; at the restart under its own name. Run from its copy in the temporary
+  ; folder, it deletes itself and the folder at once.
+  Delete "$INSTDIR\${UNINSTALLER}.old"
+  Rename "$INSTDIR\${UNINSTALLER}" "$INSTDIR\${UNINSTALLER}.old"
+  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}.old"
+  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
+  RMDir /REBOOTOK "$INSTDIR"
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

@@ -20,10 +20,12 @@
 #      manifest and holds the instance mutex: installer and uninstaller
 #      refuse (exit 2) and change nothing; a leftover .manifest.tmp is made;
 #   4. silent uninstall: the TCP/IP values are as before the optimize, the
-#      product key, the entry, the shortcut and every file are gone;
+#      product key, the entry, the shortcut and every file are gone but the
+#      uninstaller, which goes with the folder at the next restart;
 #   5. reinstall, optimize, and a damaged backup moved aside with
-#      `vornix backup --set-aside`: the uninstaller keeps the copy and exits
-#      3; reinstalled and optimized again (a fresh backup beside the copy),
+#      `vornix backup --set-aside`: the uninstaller keeps the copy and
+#      exits 3, which a deployment tool reads from the registered command;
+#      reinstalled and optimized again (a fresh backup beside the copy),
 #      the uninstaller restores the fresh backup, keeps the copy and exits 3;
 #   6. reinstall with a product key that holds no backup: the uninstaller
 #      exits 0 and removes the key;
@@ -32,10 +34,11 @@
 #      the product key as it was; the uninstaller itself, run as a user runs
 #      it, removes the folder.
 #
-# An uninstaller run by a test gets _?=INSTDIR, so that it runs in place and
-# its exit code is its own (otherwise it copies itself to a temporary folder,
-# starts that copy and exits 0 at once); run in place it cannot delete
-# itself, and leaves uninstall.exe.
+# Each uninstall but the last is run as a deployment tool runs it: the
+# entry's QuietUninstallString, started and waited for. It runs the
+# uninstaller in place (_?=INSTDIR), so that its exit code is its own;
+# Wine cannot rename a running program, so it leaves uninstall.exe behind
+# until the next restart.
 #
 # Usage (under an X display, e.g. xvfb-run):
 #   installer-test.sh [--arch win64|win32] [--locale LOCALE] [DIST_DIR]
@@ -110,12 +113,17 @@ expect_exit() {  # expected code, what, command...
 
 install() { expect_exit "$1" "the installer" wine start /wait /unix "$setup" /S; }
 
-# The uninstaller in place, from a batch file: start and Wine's command line
-# would quote "_?=C:\Program Files\...", which it must not be.
-uninstall_in_place() {
-  printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$win_dir" "$win_dir" \
-    >"$work/uninstall.bat"
-  expect_exit "$1" "the uninstaller" wine cmd /c "$(winepath -w "$work/uninstall.bat")"
+# The uninstaller as a deployment tool runs it: the entry's
+# QuietUninstallString as it stands, started and waited for (from a batch
+# file: start and Wine's command line would quote "_?=C:\Program Files\...",
+# which it must not be).
+quiet_uninstall() {  # expected exit code
+  local command
+  command="$(wine reg query "$entry_key" "$entry_view" /v QuietUninstallString |
+    sed -n 's/^ *QuietUninstallString *REG_SZ *//p' | tr -d '\r')"
+  [[ -n $command ]] || fail "no QuietUninstallString in the uninstall entry"
+  printf '@%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$command" >"$work/uninstall.bat"
+  expect_exit "$1" "the registered quiet uninstall" wine cmd /c "$(winepath -w "$work/uninstall.bat")"
 }
 
 files_are() {  # the install folder's files, sorted, one a line
@@ -162,7 +170,7 @@ for line in \
   "\"DisplayIcon\"=\"$w\\\\VornixInternetOptimizer.exe,0\"" \
   "\"InstallLocation\"=\"$w\"" \
   "\"UninstallString\"=\"\\\"$w\\\\uninstall.exe\\\"\"" \
-  "\"QuietUninstallString\"=\"\\\"$w\\\\uninstall.exe\\\" /S\"" \
+  "\"QuietUninstallString\"=\"\\\"$w\\\\uninstall.exe\\\" /S _?=$w\"" \
   '"NoModify"=dword:00000001' \
   '"NoRepair"=dword:00000001'; do
   grep -qxF -- "$line" "$work/entry.txt" || fail "the uninstall entry lacks $line:
@@ -205,7 +213,7 @@ for name in manifest manifest.tmp; do
     || fail "the $name is not hidden, system and read-only"
 done
 install 2
-uninstall_in_place 2
+quiet_uninstall 2
 files_are "VornixInternetOptimizer.exe VornixInternetOptimizer.exe.manifest VornixInternetOptimizer.exe.manifest.tmp uninstall.exe vornix.exe "
 tool 0 backup
 key_exists "$entry_key" "$entry_view" || fail "a refused uninstall removed the entry"
@@ -215,7 +223,7 @@ app=""
 
 # --- 4. uninstall ------------------------------------------------------------------
 note "silent uninstall"
-uninstall_in_place 0
+quiet_uninstall 0
 wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
 diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
   || fail "the TCP/IP values are not as before the optimize"
@@ -223,6 +231,9 @@ diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
 ! key_exists "$entry_key" "$entry_view" || fail "the uninstall entry is still there"
 [[ ! -e "$shortcut" ]] || fail "the shortcut is still there"
 files_are "uninstall.exe "
+wine wineboot --restart
+timeout 120 wineserver -w
+[[ ! -e "$dir" ]] || fail "the install folder is still there after a restart: $(ls -A "$dir" | tr '\n' ' ')"
 
 # --- 5. a copy set aside ------------------------------------------------------------
 note "a damaged backup set aside: the uninstaller keeps the copy, with or without a fresh backup"
@@ -240,7 +251,7 @@ grep -qx '"DefaultTTL"=dword:00000040' "$work/copy.txt" && grep -qx '"{VORNIX-PK
 tool 1 backup  # a copy set aside is a backup, though not one to restore
 # Uninstalled at once: nothing to restore, and the copy stays.
 wine_export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
-uninstall_in_place 3
+quiet_uninstall 3
 product_key_kept
 # Reinstalled and optimized: a fresh backup of the values as they are now
 # (the earlier run's), which the uninstall restores; the copy stays.
@@ -249,7 +260,7 @@ installed_tool 0 optimize --method 1 --speed 10
 grep -q 'Platform_Windows_NT_2K_XP\.damaged-1' "$work/tool.log" \
   || fail "the optimize that backed up afresh did not name the copy: $(cat "$work/tool.log")"
 tool 6 backup
-uninstall_in_place 3
+quiet_uninstall 3
 wine_export_key "$nt_store.damaged-1" /reg:32 "$work/copy-after.txt" || fail "the uninstaller deleted the copy"
 diff -u "$work/copy.txt" "$work/copy-after.txt" >&2 || fail "the uninstaller changed the copy"
 wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
@@ -266,7 +277,7 @@ install 0
 wine reg add "$product_key" /reg:32 /v InstallPath /t REG_SZ /d "$win_dir\\VornixInternetOptimizer.exe" \
   /f >/dev/null
 tool 5 backup
-uninstall_in_place 0
+quiet_uninstall 0
 ! key_exists "$product_key" /reg:32 || fail "the product key is still there without a backup"
 
 # --- 7. a restore that cannot be made -------------------------------------------------
@@ -280,7 +291,7 @@ wine reg add "$product_key\\Platform_Windows_95_98_ME" /reg:32 /v BackupFormat /
   /f >/dev/null
 tool 1 backup
 wine_export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
-uninstall_in_place 3
+quiet_uninstall 3
 product_key_kept
 ! key_exists "$entry_key" "$entry_view" || fail "the uninstall entry is still there"
 files_are "uninstall.exe "
