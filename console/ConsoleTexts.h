@@ -8,9 +8,10 @@ inline constexpr const char* kUsageHint = "输入 vornix --help 查看用法。"
 inline constexpr const char* kUnknownCommand = "未知的命令：";
 inline constexpr const char* kUnknownOption = "未知的选项：";
 inline constexpr const char* kMissingNumber = "选项后缺少数字：";
-inline constexpr const char* kMethodOutOfRange = "网络连接方式必须是 1 到 6 之间的数字：";
+// Each followed by the number of choices, then kOutOfRangeEnd and the number given.
+inline constexpr const char* kMethodOutOfRange = "网络连接方式必须是 1 到 ";
 inline constexpr const char* kSpeedOutOfRange = "此连接方式的网速必须是 1 到 ";
-inline constexpr const char* kSpeedOutOfRangeEnd = " 之间的数字：";
+inline constexpr const char* kOutOfRangeEnd = " 之间的数字：";
 inline constexpr const char* kChoiceIncomplete = "--method 和 --speed 必须同时给出。";
 inline constexpr const char* kChoiceRequired = "optimize 需要 --method 和 --speed。";
 inline constexpr const char* kOptionNotHere = "此命令不接受该选项：";

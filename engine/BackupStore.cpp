@@ -128,6 +128,8 @@ Registry::NewValue FormatValue(std::int32_t format) {
 
 }  // namespace
 
+std::string ProductKey(const std::string& productName) { return "SOFTWARE\\" + productName; }
+
 std::string FamilyKey(const std::string& productKey, Family family) {
     return productKey + (family == Family::Win9x ? "\\Platform_Windows_95_98_ME"
                                                  : "\\Platform_Windows_NT_2K_XP");

@@ -60,6 +60,9 @@ inline constexpr const char* kBackupFlagName = "备份    ";
 inline constexpr const char* kLossyBackupFlagNames[] = {"??    ", "?份    ", "备?    "};
 inline constexpr const char* kInstallPathName = "InstallPath";
 
+// The product key, "SOFTWARE\" followed by the product name: the root of
+// the backup store and the home of the install record.
+std::string ProductKey(const std::string& productName);
 // The key of a family's backup below the product key.
 std::string FamilyKey(const std::string& productKey, Family family);
 

@@ -27,7 +27,7 @@ clsShutdownNT& Form1::objShutdown() {
     return *objShutdown_;
 }
 
-std::string Form1::ProductKey() const { return "SOFTWARE\\" + services_.productName; }
+std::string Form1::ProductKey() const { return vornix::ProductKey(services_.productName); }
 
 std::optional<Family> Form1::RunningFamily() {
     const std::optional<Family> family = FamilyOf(objOS().OperatingPlatform());

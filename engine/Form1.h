@@ -17,15 +17,11 @@
 #include "engine/TcpipLocations.h"
 #include "engine/WindowsReads.h"
 #include "profiles/TuningSet.h"
-#include "resources/VersionInfo.h"
 #include "system/Registry.h"
 #include "system/clsOS.h"
 #include "system/clsShutdownNT.h"
 
 namespace vornix {
-
-// The title message boxes carry when they have none of their own.
-inline constexpr const char* kAppTitle = VORNIX_INTERNAL_NAME;
 
 class Form1 {
 public:

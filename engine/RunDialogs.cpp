@@ -1,6 +1,5 @@
 #include "engine/RunDialogs.h"
 
-#include "engine/Form1.h"
 #include "engine/RunTexts.h"
 
 namespace vornix {

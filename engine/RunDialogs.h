@@ -8,8 +8,12 @@
 
 #include "engine/Form1Controls.h"
 #include "profiles/TuningSet.h"
+#include "resources/VersionInfo.h"
 
 namespace vornix {
+
+// The title message boxes carry when they have none of their own.
+inline constexpr const char* kAppTitle = VORNIX_INTERNAL_NAME;
 
 enum class RunKind { Optimize, Restore };
 
