@@ -33,7 +33,7 @@
 
 #include "engine/BackupStore.h"
 #include "engine/Form1.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 #include "support/CountingRegistryApi.h"
 #include "support/FakeControls.h"
 #include "support/MemoryRegistryApi.h"
@@ -57,7 +57,7 @@ constexpr const char* kBenchProduct = "Vornix Internet Optimizer Benchmark";
 const std::string kStoreKey = std::string("SOFTWARE\\") + kBenchProduct;
 const std::string kFamilyKey = FamilyKey(kStoreKey, Family::NT);
 // The NT family's Parameters values.
-const std::span<const TcpipValue> kNtParameterValues = LocationsOf(Family::NT).keys[0].values;
+const std::vector<Located>& kNtParameterValues = LocationsOf(Family::NT).keys[0].values;
 
 std::string BenchInterface(int i) {
     char name[32];
@@ -73,8 +73,8 @@ void WalkWrite(Registry& reg, const TuningSet& tuning) {
         reg.SaveRegWord(HKLM, key, "MTU", tuning.lngMTU);
         reg.SaveRegWord(HKLM, key, "TcpWindowSize", tuning.lngRWIN);
     }
-    for (const TcpipValue& v : kNtParameterValues) {
-        reg.SaveRegWord(HKLM, kTcpipParametersKey, v.name, tuning.*v.member);
+    for (const Located& v : kNtParameterValues) {
+        reg.SaveRegWord(HKLM, kTcpipParametersKey, v.name, tuning.*v.value->member);
     }
 }
 
@@ -84,13 +84,13 @@ void WalkBackup(Registry& reg, TuningSet tuning) {
         tuning.lngMTU =
             reg.ReadRegWord(HKLM, InterfaceKey(reg.SubKeyName(HKLM, kInterfacesKey, i)), "MTU");
     }
-    for (const TcpipValue& v : kNtParameterValues) {
-        tuning.*v.member = reg.ReadRegWord(HKLM, kTcpipParametersKey, v.name);
+    for (const Located& v : kNtParameterValues) {
+        tuning.*v.value->member = reg.ReadRegWord(HKLM, kTcpipParametersKey, v.name);
     }
     reg.CreateRegKey(HKLM, kFamilyKey);
     reg.SaveRegWord(HKLM, kFamilyKey, "MTU", tuning.lngMTU);
-    for (const TcpipValue& v : kNtParameterValues) {
-        reg.SaveRegWord(HKLM, kFamilyKey, v.name, tuning.*v.member);
+    for (const Located& v : kNtParameterValues) {
+        reg.SaveRegWord(HKLM, kFamilyKey, v.name, tuning.*v.value->member);
     }
     reg.SaveRegWord(HKLM, kStoreKey, kBackupFlagName, 1);
 }
@@ -101,8 +101,8 @@ void WalkRestore(Registry& reg, TuningSet& tuning) {
         std::exit(1);
     }
     tuning.lngMTU = reg.ReadRegWord(HKLM, kFamilyKey, "MTU");
-    for (const TcpipValue& v : kNtParameterValues) {
-        tuning.*v.member = reg.ReadRegWord(HKLM, kFamilyKey, v.name);
+    for (const Located& v : kNtParameterValues) {
+        tuning.*v.value->member = reg.ReadRegWord(HKLM, kFamilyKey, v.name);
     }
     WalkWrite(reg, tuning);
 }
@@ -112,7 +112,7 @@ void Reset(RegistryApi& api, const AnsiCodePage& codePage) {
     Registry reg(api, codePage);
     test::DeleteTree(api, RootHandle(HKLM), codePage.ToAnsi(kStoreKey));
     std::vector<std::string> names;
-    for (const TcpipValue& v : kNtParameterValues) names.emplace_back(v.name);
+    for (const Located& v : kNtParameterValues) names.emplace_back(v.name);
     reg.DeleteRegValues(HKLM, kTcpipParametersKey, names);
     for (const std::string& name : reg.SubKeyNames(HKLM, kInterfacesKey).names) {
         reg.DeleteRegValues(HKLM, InterfaceKey(name), {"MTU", "TcpWindowSize"});

@@ -95,7 +95,7 @@ TEST(RunDriver, AnOptimizeRunStepsThroughItsTextsAndOffersTheRestart) {
     EXPECT_EQ(12u, texts.size());
     EXPECT_EQ(text::kStatusAnalyse, texts[1]);
     EXPECT_EQ(text::kStatusBackup, texts[10]);
-    EXPECT_EQ(text::kStatusRfc1323, texts[90]);
+    EXPECT_EQ("更改 RFC 1323 值(时间戳和窗口缩放选项)", texts[90]);
     EXPECT_EQ(text::kStatusDone, texts[99]);
     EXPECT_EQ(text::kStatusBackupExists, texts[100]);
     EXPECT_TRUE(m.controls.cmdRestore.enabled);
@@ -294,7 +294,8 @@ TEST(RunDriver, RunsThatCouldNotWriteSaySoAndOfferNoRestart) {
     m.Optimize();
     EXPECT_EQ(before, m.MachineState());
     EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
-    EXPECT_EQ(std::string(text::kBackupFailedMessage) + "\r\n\r\n" + text::kReasonWriteRefused,
+    EXPECT_EQ(std::string(text::kBackupFailedMessage) + "\r\n\r\n" + text::kReasonWriteRefused +
+                  text::kRunAsAdministrator,
               m.controls.boxes.shown.back().prompt);
     EXPECT_EQ(kMbIconExclamation, m.controls.boxes.shown.back().style);
     EXPECT_FALSE(m.controls.cmdRestore.enabled);

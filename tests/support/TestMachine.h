@@ -9,7 +9,7 @@
 
 #include "engine/BackupStore.h"
 #include "engine/Form1.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 #include "support/FormDriver.h"
 #include "support/RecordingShutdownApi.h"
 #include "support/MemoryRegistryApi.h"

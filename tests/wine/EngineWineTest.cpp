@@ -12,7 +12,7 @@
 #include "engine/BackupStore.h"
 #include "engine/Form1.h"
 #include "engine/RunTexts.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 #include "support/FormDriver.h"
 #include "support/RecordingShutdownApi.h"
 #include "support/RegistryBackends.h"
