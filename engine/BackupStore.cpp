@@ -217,79 +217,65 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
     if (flag == BackupFlag::Unreadable) return Unreadable(std::move(backup), productKey);
     if (flag == BackupFlag::NotSet) return backup;
 
-    // The family key's own values, and the plain values by the lists of the
-    // formats before 3, in one read.
+    // The family key's own values, then its plain values: those a format-3
+    // store names, each one this program knows where to put back, and
+    // before it those of the format's own list.
     const std::string familyKey = FamilyKey(productKey, family);
-    std::vector<std::string> names{kBackupFormatName, kAbsentValuesName, kStoredValuesName};
-    for (const FrozenValue& v : FrozenValuesOf(family)) names.push_back(v.name);
-    std::vector<Registry::Value> saved = reg.ReadRegValues(kHkeyLocalMachine, familyKey, names);
-    if (AnyFailed(saved)) return Unreadable(std::move(backup), familyKey);
-    // The flag may stand for the other family's store; this family has none.
-    if (std::all_of(saved.begin(), saved.end(), [](const auto& v) { return v.Absent(); })) {
-        return backup;
-    }
-    const Registry::Value format = saved[0], absentList = saved[1], storedList = saved[2];
-    // No "BackupFormat": the plain store of earlier versions.
-    const bool plainStore = !format.Read();
-    const std::int32_t version = format.number;
+    const std::vector<Registry::Value> own =
+        reg.ReadRegValues(kHkeyLocalMachine, familyKey, {kBackupFormatName, kAbsentValuesName, kStoredValuesName});
+    if (AnyFailed(own)) return Unreadable(std::move(backup), familyKey);
+    const Registry::Value &format = own[0], &absentList = own[1], &storedList = own[2];
+    const bool plainStore = !format.Read();  // no "BackupFormat": the plain store of earlier versions
     if (!plainStore) {
         if (!format.IsDword()) return Damaged(std::move(backup), familyKey, kBackupFormatName);
-        if (version == kFormatWriting) return backup;  // unfinished
-        if (version != kFormatWithAbsence && version != kFormatNamed) {
+        if (format.number == kFormatWriting) return backup;  // unfinished
+        if (format.number != kFormatWithAbsence && format.number != kFormatNamed) {
             return Damaged(std::move(backup), familyKey, kBackupFormatName);
         }
         if (!absentList.IsString()) return Damaged(std::move(backup), familyKey, kAbsentValuesName);
     }
-
-    // The plain values: those a format-3 store names, each one this program
-    // knows where to put back; the format's own list before it.
+    const bool named = !plainStore && format.number == kFormatNamed;
     std::vector<FrozenValue> plain;
-    if (version == kFormatNamed) {
-        if (!storedList.IsString()) return Damaged(std::move(backup), familyKey, kStoredValuesName);
-        std::vector<std::string> unread;
-        for (const std::string& name : SplitNames(storedList.text)) {
-            const auto& known = LocationsOf(family).values;
-            const auto row = std::find_if(known.begin(), known.end(),
-                                          [&](const Located& v) { return name == v.name; });
-            if (row == known.end()) return Damaged(std::move(backup), familyKey, name);
-            plain.push_back({row->name, row->value->member});
-            if (std::find(names.begin(), names.end(), name) == names.end()) unread.push_back(name);
-        }
-        const std::vector<Registry::Value> more = reg.ReadRegValues(kHkeyLocalMachine, familyKey, unread);
-        if (AnyFailed(more)) return Unreadable(std::move(backup), familyKey);
-        names.insert(names.end(), unread.begin(), unread.end());
-        saved.insert(saved.end(), more.begin(), more.end());
-    } else {
-        const auto frozen = FrozenValuesOf(family);
-        plain.assign(frozen.begin(), frozen.end());
+    if (named && !storedList.IsString()) return Damaged(std::move(backup), familyKey, kStoredValuesName);
+    for (const std::string& name : named ? SplitNames(storedList.text) : std::vector<std::string>()) {
+        const auto& known = LocationsOf(family).values;
+        const auto row = std::find_if(known.begin(), known.end(), [&](const Located& v) { return name == v.name; });
+        if (row == known.end()) return Damaged(std::move(backup), familyKey, name);
+        plain.push_back({row->name, row->value->member});
     }
-    std::set<std::string> absent;
-    for (const std::string& name : SplitNames(absentList.text)) absent.insert(name);
+    if (!named) plain.assign(FrozenValuesOf(family).begin(), FrozenValuesOf(family).end());
+    std::vector<std::string> names;
+    for (const FrozenValue& v : plain) names.push_back(v.name);
+    const std::vector<Registry::Value> saved = reg.ReadRegValues(kHkeyLocalMachine, familyKey, names);
+    if (AnyFailed(saved)) return Unreadable(std::move(backup), familyKey);
+    // The flag may stand for the other family's store; this family has none.
+    auto absentAll = [](const auto& values) {
+        return std::all_of(values.begin(), values.end(), [](const auto& v) { return v.Absent(); });
+    };
+    if (absentAll(own) && absentAll(saved)) return backup;
 
     // Each a number of the family's form, or none for a value the store
     // lists as absent.
-    for (const FrozenValue& v : plain) {
-        StoredBackup::Value value{v.name, v.member, std::nullopt, {}};
-        if (plainStore || !absent.count(v.name)) {
-            const auto at = std::find(names.begin(), names.end(), v.name) - names.begin();
-            const NumberRead read = ToNumber(family, saved[static_cast<std::size_t>(at)]);
-            if (read.kind != NumberRead::Number) return Damaged(std::move(backup), familyKey, v.name);
-            if (!(plainStore && v.zeroMeansAbsent && read.value == 0)) value.number = read.value;
+    const std::vector<std::string> absent = SplitNames(absentList.text);
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        StoredBackup::Value value{plain[i].name, plain[i].member, std::nullopt, {}};
+        if (plainStore || std::find(absent.begin(), absent.end(), names[i]) == absent.end()) {
+            const NumberRead read = ToNumber(family, saved[i]);
+            if (read.kind != NumberRead::Number) return Damaged(std::move(backup), familyKey, names[i]);
+            if (!(plainStore && plain[i].zeroMeansAbsent && read.value == 0)) value.number = read.value;
         }
         backup.values.push_back(std::move(value));
     }
-    if (plainStore) {
-        backup.state = State::Complete;
-        return backup;
-    }
+    const bool perInterface = !LocationsOf(family).interfaceValues.empty();
+    if (perInterface && interfaces.error != kErrorSuccess) return Unreadable(std::move(backup), kInterfacesKey);
+    backup.state = State::Complete;
+    if (plainStore) return backup;
     backup.perInterface = true;
 
     // The source texts as they were, where they stand for the number (95/98/ME).
     if (family == Family::Win9x) {
-        std::vector<std::string> plainNames;
-        for (const auto& v : backup.values) plainNames.push_back(v.name);
         const std::string textsKey = familyKey + kStoreTextsKey;
-        const std::vector<Registry::Value> texts = reg.ReadRegValues(kHkeyLocalMachine, textsKey, plainNames);
+        const std::vector<Registry::Value> texts = reg.ReadRegValues(kHkeyLocalMachine, textsKey, names);
         if (AnyFailed(texts)) return Unreadable(std::move(backup), textsKey);
         for (std::size_t i = 0; i < texts.size(); ++i) {
             StoredBackup::Value& v = backup.values[i];
@@ -299,35 +285,28 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
         }
     }
 
-    // Each listed interface's own record; an interface added after the
-    // backup has none.
-    if (!LocationsOf(family).interfaceValues.empty()) {
-        if (interfaces.error != kErrorSuccess) return Unreadable(std::move(backup), kInterfacesKey);
-        const std::string recordsKey = familyKey + kStoreInterfacesKey;
-        const std::vector<Registry::Value> records =
-            interfaces.names.empty() ? std::vector<Registry::Value>()
-                                     : reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces.names);
-        if (AnyFailed(records)) return Unreadable(std::move(backup), recordsKey);
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            if (records[i].Absent()) continue;
-            const std::string& name = interfaces.names[i];
-            auto record = records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
-            // Format 2 holds its own list's values; format 3 values this
-            // program writes into interfaces.
-            std::vector<std::string> held;
-            if (record) {
-                for (const auto& [value, number] : *record) held.push_back(value);
-            }
-            const bool known = version == kFormatWithAbsence
-                                   ? held == kFrozenRecordNames
-                                   : std::all_of(held.begin(), held.end(), [&](const std::string& value) {
-                                         return FindValue(family, true, value) != nullptr;
-                                     });
-            if (!record || !known) return Damaged(std::move(backup), recordsKey, name);
-            backup.interfaces.emplace_back(name, std::move(*record));
+    // Each listed interface's own record (an interface added after the
+    // backup has none): in format 2 its list's values, in format 3 values
+    // this program writes into interfaces.
+    const std::string recordsKey = familyKey + kStoreInterfacesKey;
+    const std::vector<Registry::Value> records =
+        !perInterface || interfaces.names.empty()
+            ? std::vector<Registry::Value>()
+            : reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces.names);
+    if (AnyFailed(records)) return Unreadable(std::move(backup), recordsKey);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].Absent()) continue;
+        auto record = records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
+        std::vector<std::string> held;
+        for (const auto& [name, number] : record.value_or(InterfaceRecord{})) held.push_back(name);
+        const bool known = named ? std::all_of(held.begin(), held.end(),
+                                               [&](const auto& name) { return FindValue(family, true, name); })
+                                 : held == kFrozenRecordNames;
+        if (!record || !known) {
+            return Damaged(std::move(backup), recordsKey, interfaces.names[i]);
         }
+        backup.interfaces.emplace_back(interfaces.names[i], std::move(*record));
     }
-    backup.state = State::Complete;
     return backup;
 }
 

@@ -48,88 +48,44 @@ constexpr ReadsRule kRfc1323Reads[] = {
 // adapters' numbered subkeys below it. The receive window goes into every
 // interface and into Parameters.
 constexpr TcpipValue kValues[] = {
-    {.member = &TuningSet::lngMTU,
-     .win9x = {kNetTransKey, "MaxMTU"},
-     .ntInterface = "MTU",
-     .label = "最大传输单元 (MTU)\t",
-     .unit = " 字节",
-     .step = 30,
-     .stepText = "更改 MTU 值 (最大传输单元)",
-     .win9xReads = WindowsReads{Answer::Unknown,
-                                "KB 250663 记载 MaxMTU 位于各网卡绑定的 NetTrans\\000n 键，而非本程序写入的 NetTrans 键本身",
-                                ""},
+    {.member = &TuningSet::lngMTU, .win9x = {kNetTransKey, "MaxMTU"}, .ntInterface = "MTU",
+     .label = "最大传输单元 (MTU)\t", .unit = " 字节", .step = 30, .stepText = "更改 MTU 值 (最大传输单元)",
+     .win9xReads = WindowsReads{Answer::Unknown, "KB 250663 记载 MaxMTU 位于各网卡绑定的 NetTrans\\000n 键，而非本程序写入的 NetTrans 键本身", ""},
      .ntReads = kMtuReads},
-    {.member = &TuningSet::lngMSS,
-     .win9x = {kNetTransKey, "MaxMSS"},
-     .label = "段最大值 (MSS)\t\t",
-     .unit = " 字节",
+    {.member = &TuningSet::lngMSS, .win9x = {kNetTransKey, "MaxMSS"}, .label = "段最大值 (MSS)\t\t", .unit = " 字节",
      .win9xReads = WindowsReads{Answer::Unknown, "Microsoft 的文档未记载 NetTrans 键本身的 MaxMSS", ""}},
-    {.member = &TuningSet::lngRWIN,
-     .win9x = {kMstcpKey, "DefaultRcvWindow"},
-     .ntInterface = "TcpWindowSize",
-     .nt = {kTcpipParametersKey, "TcpWindowSize"},
-     .label = "接收窗口 (RWIN)\t\t",
-     .unit = " 字节",
-     .step = 40,
-     .stepText = "更改 RWIN 值 (接收窗口)",
-     .ntReads = kRwinReads},
-    {.member = &TuningSet::lngTTL,
-     .win9x = {kMstcpKey, "DefaultTTL"},
-     .nt = {kTcpipParametersKey, "DefaultTTL"},
-     .label = "生存时间 (TTL)\t\t\t",
-     .unit = " hops",
-     .step = 50,
-     .stepText = "更改 TTL 值 (生存时间)",
+    {.member = &TuningSet::lngRWIN, .win9x = {kMstcpKey, "DefaultRcvWindow"}, .ntInterface = "TcpWindowSize",
+     .nt = {kTcpipParametersKey, "TcpWindowSize"}, .label = "接收窗口 (RWIN)\t\t", .unit = " 字节",
+     .step = 40, .stepText = "更改 RWIN 值 (接收窗口)", .ntReads = kRwinReads},
+    {.member = &TuningSet::lngTTL, .win9x = {kMstcpKey, "DefaultTTL"}, .nt = {kTcpipParametersKey, "DefaultTTL"},
+     .label = "生存时间 (TTL)\t\t\t", .unit = " hops", .step = 50, .stepText = "更改 TTL 值 (生存时间)",
      .ntReads = kTtlReads},
-    {.member = &TuningSet::lngPMTUBHDetect,
-     .win9x = {kMstcpKey, "PMTUBlackHoleDetect"},
-     .nt = {kTcpipParametersKey, "EnablePMTUBHDetect"},
-     .label = "PMTU 黑洞检测\t\t",
-     .step = 60,
-     .stepText = "更改 PMTUB 值 (PMTU 黑洞探测)",
-     .ntReads = kBlackHoleReads},
-    {.member = &TuningSet::lngPMTUDiscovery,
-     .win9x = {kMstcpKey, "PMTUDiscovery"},
-     .nt = {kTcpipParametersKey, "EnablePMTUDiscovery"},
-     .label = "PMTU 检测\t\t\t",
-     .step = 70,
-     .stepText = "更改 PMTUD 值 (PMTU 探测)",
-     .ntReads = kDiscoveryReads},
-    {.member = &TuningSet::lngSackOpts,
-     .win9x = {kMstcpKey, "SackOpts"},
-     .nt = {kTcpipParametersKey, "SackOpts"},
-     .label = "选择性确认 (SACK)\t",
-     .step = 80,
-     .stepText = "更改 SACK 值 (选择性确认)"},
-    {.member = &TuningSet::lngTcp1323Opts,
-     .win9x = {kMstcpKey, "Tcp1323Opts"},
-     .nt = {kTcpipParametersKey, "Tcp1323Opts"},
-     .label = "RFC 1323 选项\t\t\t",
-     .step = 90,
-     .stepText = "更改 RFC 1323 值(时间戳和窗口缩放选项)",
-     .ntReads = kRfc1323Reads},
+    {.member = &TuningSet::lngPMTUBHDetect, .win9x = {kMstcpKey, "PMTUBlackHoleDetect"},
+     .nt = {kTcpipParametersKey, "EnablePMTUBHDetect"}, .label = "PMTU 黑洞检测\t\t", .step = 60,
+     .stepText = "更改 PMTUB 值 (PMTU 黑洞探测)", .ntReads = kBlackHoleReads},
+    {.member = &TuningSet::lngPMTUDiscovery, .win9x = {kMstcpKey, "PMTUDiscovery"},
+     .nt = {kTcpipParametersKey, "EnablePMTUDiscovery"}, .label = "PMTU 检测\t\t\t", .step = 70,
+     .stepText = "更改 PMTUD 值 (PMTU 探测)", .ntReads = kDiscoveryReads},
+    {.member = &TuningSet::lngSackOpts, .win9x = {kMstcpKey, "SackOpts"}, .nt = {kTcpipParametersKey, "SackOpts"},
+     .label = "选择性确认 (SACK)\t", .step = 80, .stepText = "更改 SACK 值 (选择性确认)"},
+    {.member = &TuningSet::lngTcp1323Opts, .win9x = {kMstcpKey, "Tcp1323Opts"},
+     .nt = {kTcpipParametersKey, "Tcp1323Opts"}, .label = "RFC 1323 选项\t\t\t", .step = 90,
+     .stepText = "更改 RFC 1323 值(时间戳和窗口缩放选项)", .ntReads = kRfc1323Reads},
 };
 
+// Keys in the order their first value comes.
 FamilyLocations Locate(Family family) {
     FamilyLocations where{family, {}, {}, {}};
-    // Keys in the order their first value comes.
-    auto add = [&](const Place& place, const TcpipValue& v) {
-        if (!place.key) return;
-        auto key = std::find_if(where.keys.begin(), where.keys.end(), [&](const TcpipKey& k) {
-            return std::string_view(k.path) == place.key;
-        });
-        if (key == where.keys.end()) key = where.keys.insert(key, {place.key, {}});
-        key->values.push_back({&v, place.name});
-    };
     for (const TcpipValue& v : kValues) {
         const Place& own = family == Family::Win9x ? v.win9x : v.nt;
-        if (family == Family::NT && v.ntInterface) where.interfaceValues.push_back({&v, v.ntInterface});
-        add(own, v);
-        if (own.key) {
-            where.values.push_back({&v, own.name});
-        } else if (family == Family::NT && v.ntInterface) {
-            where.values.push_back({&v, v.ntInterface});
-        }
+        const char* inInterfaces = family == Family::NT ? v.ntInterface : nullptr;
+        if (inInterfaces) where.interfaceValues.push_back({&v, inInterfaces});
+        if (own.key || inInterfaces) where.values.push_back({&v, own.key ? own.name : inInterfaces});
+        if (!own.key) continue;
+        auto key = std::find_if(where.keys.begin(), where.keys.end(),
+                                [&](const TcpipKey& k) { return std::string_view(k.path) == own.key; });
+        if (key == where.keys.end()) key = where.keys.insert(key, {own.key, {}});
+        key->values.push_back({&v, own.name});
     }
     return where;
 }
@@ -150,17 +106,11 @@ const FamilyLocations& LocationsOf(Family family) {
 }
 
 const TcpipValue* FindValue(Family family, bool inInterface, const std::string& name) {
-    const FamilyLocations& where = LocationsOf(family);
-    if (inInterface) {
-        for (const Located& v : where.interfaceValues) {
-            if (name == v.name) return v.value;
-        }
-        return nullptr;
-    }
-    for (const TcpipKey& key : where.keys) {
-        for (const Located& v : key.values) {
-            if (name == v.name) return v.value;
-        }
+    for (const TcpipValue& v : kValues) {
+        const char* there = !inInterface           ? (family == Family::Win9x ? v.win9x : v.nt).name
+                            : family == Family::NT ? v.ntInterface
+                                                   : nullptr;
+        if (there && name == there) return &v;
     }
     return nullptr;
 }

@@ -33,7 +33,7 @@ inline constexpr const char* kTcpipParametersKey =
 inline constexpr const char* kInterfacesKey =
     "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
 
-// A key below HKEY_LOCAL_MACHINE and a value's name in it; no key where a
+// A key below HKEY_LOCAL_MACHINE and a value's name there; none where the
 // family has no such value.
 struct Place {
     const char* key = nullptr;
@@ -41,8 +41,7 @@ struct Place {
 };
 
 // What the NT releases `from` to `to` (major * 100 + minor: 501 is XP) read
-// of a value in an interface key (kInInterface), in the family's own keys
-// (kInOwnKeys), or in either.
+// of a value in an interface key, in the family's own keys, or in either.
 enum class ReadsWhere { kInInterface, kInOwnKeys, kEither };
 struct ReadsRule {
     unsigned from, to;
