@@ -34,6 +34,7 @@
 #include "engine/BackupStore.h"
 #include "engine/Form1.h"
 #include "engine/TcpipValues.h"
+#include "profiles/ConnectionProfiles.h"
 #include "support/CountingRegistryApi.h"
 #include "support/FakeControls.h"
 #include "support/MemoryRegistryApi.h"
@@ -138,7 +139,8 @@ Figures Measure(RegistryApi& api, const AnsiCodePage& codePage, bool walk, int r
     Form1 form(SystemServices{counting, codePage, version, shutdown, {}, kBenchProduct},
                controls.View());
     // DSL at 100 Mb and more.
-    form.tuning() = TuningSet{1492, 1452, 2337720, 128, 0, 1, 1, 1};
+    SelectSpeed(form.tuning(), 0, 9);
+    SetFixedMembers(form.tuning());
     Registry reg(counting, codePage);
     TuningSet tuning = form.tuning();
     auto check = [&](bool ok) {

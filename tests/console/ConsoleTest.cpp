@@ -19,6 +19,16 @@ using Command = CommandLine::Command;
 
 ParsedCommandLine Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
 
+// The value `name` the status shows, in the interface's key or in the family's own.
+const ManagedValue& Shown(const Status& status, const std::string& interfaceName, const std::string& name) {
+    static const ManagedValue none{};
+    for (const ManagedValue& v : status.values) {
+        if (v.interfaceName == interfaceName && v.name == name) return v;
+    }
+    ADD_FAILURE() << "not shown: " << interfaceName << " " << name;
+    return none;
+}
+
 TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
     const auto status = Parse({"status", "--method", "1", "--speed=10", "--json"});
     ASSERT_TRUE(status.line) << status.error;
@@ -74,13 +84,13 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     Registry reg(m.registry, m.codePage);
     const CommandLine choice = *Parse({"status", "--method", "1", "--speed", "10"}).line;
     Status status = ReadStatus(reg, m.version, kProductKey, choice);
-    ASSERT_EQ(6u + 2 * 2, status.values.size());
-    EXPECT_EQ("{A}", status.values[6].interfaceName);
-    EXPECT_EQ(1400, status.values[6].current);
-    EXPECT_EQ(1492, status.values[6].proposed);
-    EXPECT_EQ(ManagedValue::State::NotSet, status.values[7].state);
-    EXPECT_EQ(2337720, status.values[7].proposed);
-    EXPECT_EQ(ManagedValue::State::NotANumber, status.values[4].state);
+    EXPECT_EQ(design::Names(design::kParametersValues).size() + 2 * design::Names(design::kInterfaceValues).size(),
+              status.values.size());
+    EXPECT_EQ(1400, Shown(status, "{A}", "MTU").current);
+    EXPECT_EQ(1492, Shown(status, "{A}", "MTU").proposed);
+    EXPECT_EQ(ManagedValue::State::NotSet, Shown(status, "{A}", "TcpWindowSize").state);
+    EXPECT_EQ(2337720, Shown(status, "{A}", "TcpWindowSize").proposed);
+    EXPECT_EQ(ManagedValue::State::NotANumber, Shown(status, "", "SackOpts").state);
 
     const std::string text = StatusText(status);
     EXPECT_NE(std::string::npos, text.find("原系统配置的备份：无\n"));
@@ -114,7 +124,7 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     m.Optimize();
     status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
     EXPECT_EQ(StoredBackup::State::Complete, status.held.backups[1].state);
-    EXPECT_FALSE(status.values[0].proposed);
+    EXPECT_FALSE(Shown(status, "", "TcpWindowSize").proposed);
     EXPECT_NE(std::string::npos, StatusText(status).find("原系统配置的备份：有，Windows NT/2000/XP"));
 
     TestMachine w(Windows::Win98);
@@ -122,8 +132,9 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     w.reg->SaveRegString(HKLM, kNetTransKey, "MaxMTU", "576");
     Registry reg98(w.registry, w.codePage);
     const Status win98 = ReadStatus(reg98, w.version, kProductKey, *Parse({"status", "--json"}).line);
-    ASSERT_EQ(8u, win98.values.size());
-    EXPECT_EQ(576, win98.values[0].current);
+    EXPECT_EQ(design::Names(design::kNetTransValues).size() + design::Names(design::kMstcpValues).size(),
+              win98.values.size());
+    EXPECT_EQ(576, Shown(win98, "", "MaxMTU").current);
     EXPECT_NE(std::string::npos, StatusJson(win98).find(
                                      "\"name\":\"MaxMTU\",\"state\":\"set\",\"current\":576,\"text\":\"576\""));
 }
@@ -142,7 +153,7 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     auto runOn = [](TestMachine& on, auto body) {
         CapturedOutput output;
         ConsoleRun console(SystemServices{on.registry, on.codePage, on.version, on.shutdown, {},
-                                          "Vornix Internet Optimizer"},
+                                          design::kProductName},
                            output);
         const ExitCode code = body(console);
         return std::make_pair(code, output);
@@ -280,7 +291,7 @@ TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
         } else {
             CapturedOutput output;
             ConsoleRun console(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
-                                              "Vornix Internet Optimizer"},
+                                              design::kProductName},
                                output);
             EXPECT_EQ(ExitCode::Done, console.Optimize(0, 0));
             told = output.out;

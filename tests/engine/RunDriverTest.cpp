@@ -45,7 +45,7 @@ TEST(RunDriver, OptimizeWithoutAMethodWarnsAndStartsTheBlinkOnly) {
     EXPECT_FALSE(m.controls.tmrBlink.enabled);
     EXPECT_TRUE(m.controls.lblNext1.visible);
     EXPECT_EQ(4, m.form->intInternetMethod());
-    for (int j = 0; j < 6; ++j) EXPECT_EQ(j == 3, m.controls.panels[j].visible) << j;
+    for (std::size_t j = 0; j < m.controls.panels.size(); ++j) EXPECT_EQ(j == 3, m.controls.panels[j].visible) << j;
     m.form->optInternetSpeed_Click(4, 2);
     m.form->optInternetMethod_Click(0);
     m.form->optInternetMethod_Click(3);
@@ -260,7 +260,7 @@ TEST(RunDriver, ARunWithoutItsTimerLeavesTheWindowAsItWas) {
     const std::string machine = m.MachineState();
     const Form1Controls real = m.controls.View();
     Form1 form(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
-                              "Vornix Internet Optimizer"},
+                              design::kProductName},
                Form1Controls{real.lblOptimizeStatus, real.pgbOptimize, refused, real.tmrBlink,
                              real.cmdOptimize, real.cmdRestore, real.optionButtons, real.lblNext1,
                              real.Label1, real.picInternetSpeed, real.dialogs});
