@@ -7,72 +7,69 @@
 namespace vornix {
 namespace {
 
-// Adds to the changes key by key, in the order they come: writes `number`
-// into `name` (as `text` when one is given), or deletes `name` when there
-// is no number.
-void Put(std::vector<KeyChanges>& changes, Family family, const std::string& key, bool inInterface,
-         const std::string& name, std::optional<std::int32_t> number, const std::string& text = {}) {
-    if (changes.empty() || changes.back().key != key) changes.push_back({key, inInterface, {}, {}});
-    if (!number) {
-        changes.back().deletes.push_back(name);
-        return;
+// What a key is to hold of a value: a number, written (as `text` when one
+// is given), or none, deleted.
+struct Held {
+    std::optional<std::int32_t> number;
+    std::string text{};
+};
+
+// The changes, key by key: into each interface listed its values, then into
+// the family's own keys theirs, each as `held` (the interface's name, or
+// empty for the family's keys, and the value) says; nothing where it says
+// nothing.
+template <class HeldOf>
+std::vector<KeyChanges> Plan(Family family, const std::vector<std::string>& interfaces, HeldOf held) {
+    const FamilyLocations& where = LocationsOf(family);
+    std::vector<KeyChanges> changes;
+    auto put = [&](const std::string& key, bool inInterface, const std::string& itf, const Located& v) {
+        const std::optional<Held> value = held(itf, v);
+        if (!value) return;
+        if (changes.empty() || changes.back().key != key) changes.push_back({key, inInterface, {}, {}});
+        if (!value->number) return changes.back().deletes.push_back(v.name);
+        changes.back().writes.push_back(NumberValue(family, v.name, *value->number));
+        if (!value->text.empty()) changes.back().writes.back().text = value->text;
+    };
+    for (const std::string& itf : interfaces) {
+        for (const Located& v : where.interfaceValues) put(InterfaceKey(itf), true, itf, v);
     }
-    changes.back().writes.push_back(NumberValue(family, name, *number));
-    if (!text.empty()) changes.back().writes.back().text = text;
+    for (const TcpipKey& key : where.keys) {
+        for (const Located& v : key.values) put(key.path, false, {}, v);
+    }
+    return changes;
 }
 
-template <class Values, class Name>
-auto Find(const Values& values, const Name& name) {
-    return std::find_if(values.begin(), values.end(), [&](const auto& v) { return name == v.name; });
+template <class Pairs>
+auto Find(const Pairs& pairs, const std::string& name) {
+    return std::find_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p.first == name; });
 }
 
 }  // namespace
 
 std::vector<KeyChanges> PlanOptimize(Family family, const TuningSet& tuning,
                                      const std::vector<std::string>& interfaces) {
-    const FamilyLocations& where = LocationsOf(family);
-    std::vector<KeyChanges> changes;
-    for (const std::string& name : interfaces) {
-        for (const Located& v : where.interfaceValues) {
-            Put(changes, family, InterfaceKey(name), true, v.name, tuning.*v.value->member);
-        }
-    }
-    for (const TcpipKey& key : where.keys) {
-        for (const Located& v : key.values) {
-            Put(changes, family, key.path, false, v.name, tuning.*v.value->member);
-        }
-    }
-    return changes;
+    return Plan(family, interfaces, [&](const std::string&, const Located& v) {
+        return std::optional<Held>(Held{tuning.*v.value->member});
+    });
 }
 
 std::vector<KeyChanges> PlanRestore(Family family, const StoredBackup& backup,
                                     const std::vector<std::string>& interfaces) {
-    const FamilyLocations& where = LocationsOf(family);
-    std::vector<KeyChanges> changes;
-    for (const std::string& name : interfaces) {
-        // Its own record; in the plain store the plain values stand for it.
-        InterfaceRecord record;
-        if (backup.perInterface) {
-            const auto own = std::find_if(backup.interfaces.begin(), backup.interfaces.end(),
-                                          [&](const auto& r) { return r.first == name; });
-            if (own == backup.interfaces.end()) continue;  // added after the backup
-            record = own->second;
-        } else {
-            for (const auto& v : backup.values) record.emplace_back(v.name, v.number);
+    return Plan(family, interfaces, [&](const std::string& itf, const Located& v) -> std::optional<Held> {
+        // An interface's own record; in the plain store the plain values
+        // stand for every interface.
+        if (!itf.empty() && backup.perInterface) {
+            const auto record = Find(backup.interfaces, itf);
+            if (record == backup.interfaces.end()) return std::nullopt;  // added after the backup
+            const auto value = Find(record->second, v.name);
+            if (value == record->second.end()) return std::nullopt;
+            return Held{value->second};
         }
-        for (const Located& v : where.interfaceValues) {
-            const auto held = std::find_if(record.begin(), record.end(),
-                                           [&](const auto& r) { return r.first == v.name; });
-            if (held != record.end()) Put(changes, family, InterfaceKey(name), true, v.name, held->second);
-        }
-    }
-    for (const TcpipKey& key : where.keys) {
-        for (const Located& v : key.values) {
-            const auto held = Find(backup.values, v.name);
-            if (held != backup.values.end()) Put(changes, family, key.path, false, v.name, held->number, held->text);
-        }
-    }
-    return changes;
+        const auto value = std::find_if(backup.values.begin(), backup.values.end(),
+                                        [&](const StoredBackup::Value& s) { return s.name == v.name; });
+        if (value == backup.values.end()) return std::nullopt;
+        return Held{value->number, itf.empty() ? value->text : std::string()};
+    });
 }
 
 long WriteChanges(Registry& reg, const std::vector<KeyChanges>& changes,
