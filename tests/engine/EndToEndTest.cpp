@@ -291,24 +291,29 @@ TEST_P(EndToEnd, TheStoreIsNeverWrittenOver) {
         m.Restore();
         EXPECT_EQ(before, m.MachineState());
     }
-    // A damaged store: an optimize run does not take a new backup over it.
+    // A damaged store (a value that is no number, an interface record that
+    // is none): an optimize run does not take a new backup over it, nor does
+    // a restore write from it.
     TestMachine& m = Machine();
     stock(m);
     m.Optimize();
-    m.Restore();
+    const std::string damaged = win98() ? Store() + "\\DefaultTTL" : Store() + "\\Interfaces\\{VORNIX-TEST-A}";
     if (win98()) {
-        m.reg->SaveRegWord(HKLM, Store(), "DefaultTTL", 64);
+        m.reg->SaveRegString(HKLM, Store(), "DefaultTTL", "on");
     } else {
-        m.reg->SaveRegString(HKLM, Store(), "DefaultTTL", "64");
+        m.reg->SaveRegString(HKLM, Store() + "\\Interfaces", "{VORNIX-TEST-A}", "MTU=14x0;TcpWindowSize=-");
     }
     const std::string store = m.StoreState();
     const std::string machine = m.MachineState();
-    m.Optimize();
-    EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
-    EXPECT_NE(std::string::npos, m.controls.boxes.shown.back().prompt.find(
-                                     text::Naming(text::kReasonStoreDamaged, Store(), "DefaultTTL")));
-    EXPECT_EQ(store, m.StoreState());
-    EXPECT_EQ(machine, m.MachineState());
+    for (const bool optimize : {true, false}) {
+        optimize ? m.Optimize() : m.Restore();
+        EXPECT_EQ(optimize ? text::kStatusBackupFailed : text::kStatusRestoreFailed,
+                  m.controls.lblOptimizeStatus.caption);
+        EXPECT_NE(std::string::npos, m.controls.boxes.shown.back().prompt.find(
+                                         text::Naming(text::kReasonStoreDamaged, damaged)));
+        EXPECT_EQ(store, m.StoreState());
+        EXPECT_EQ(machine, m.MachineState());
+    }
 }
 
 #ifdef VORNIX_END_TO_END_REAL
