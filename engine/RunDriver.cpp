@@ -153,21 +153,19 @@ void Form1::RunStep(int value) {
     if (const char* status = StatusText(value, blnOptimizeMode_)) {
         controls_.lblOptimizeStatus.SetCaption(status);
     }
-    if (value == 10) {
-        bool backedUp = false;
-        {
-            StepGuard guard(stepRunning_);
-            backedUp = CheckBackup();
-        }
-        // Without a complete backup nothing may be changed: the run ends here.
-        if (!backedUp) AbortRun(blnOptimizeMode_ ? FailedStep::Backup : FailedStep::Restore);
-    } else if (value == 20) {
+    if (value == 10 || value == 20) {
         bool done = false;
         {
             StepGuard guard(stepRunning_);
-            done = blnOptimizeMode_ ? ApplyTuning() : Restore(*runStep_, *runBackup_);
+            done = value == 10          ? CheckBackup()
+                   : blnOptimizeMode_ ? ApplyTuning()
+                                      : Restore(*runStep_, *runBackup_);
         }
-        if (!done) AbortRun(blnOptimizeMode_ ? FailedStep::Apply : FailedStep::Restore);
+        // Without a complete backup nothing may be changed: the run ends at
+        // the step that could not do its work.
+        if (!done) {
+            AbortRun(!blnOptimizeMode_ ? FailedStep::Restore : value == 10 ? FailedStep::Backup : FailedStep::Apply);
+        }
     } else if (value == 100) {
         CloseRun();
     }

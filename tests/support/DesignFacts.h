@@ -7,6 +7,8 @@
 // it: a number, or the connection's mtu, mss or rwin.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,14 +47,13 @@ DESIGN_FACT(kStoreFormat, "3")
 inline std::vector<std::pair<std::string, std::int32_t>> Tuned(const std::string& list, std::int32_t mtu = 0,
                                                                 std::int32_t mss = 0, std::int32_t rwin = 0) {
     std::vector<std::pair<std::string, std::int32_t>> values;
-    for (std::size_t at = 0; at < list.size();) {
-        const std::size_t end = std::min(list.find(' ', at), list.size());
-        const std::string entry = list.substr(at, end - at);
-        const std::size_t equals = std::min(entry.find('='), entry.size());
-        const std::string what = entry.substr(std::min(equals + 1, entry.size()));
-        values.emplace_back(entry.substr(0, equals), what == "mtu" ? mtu : what == "mss" ? mss
-                                                     : what == "rwin" ? rwin : what.empty() ? 0 : std::stoi(what));
-        at = end + 1;
+    std::istringstream words(list);
+    for (std::string word; words >> word;) {
+        const std::string name = word.substr(0, word.find('=')), what = word.substr(std::min(name.size() + 1, word.size()));
+        values.emplace_back(name, what == "mtu"    ? mtu
+                                  : what == "mss"  ? mss
+                                  : what == "rwin" ? rwin
+                                                   : std::atoi(what.c_str()));
     }
     return values;
 }

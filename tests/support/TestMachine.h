@@ -69,14 +69,14 @@ public:
         return vornix::InterfaceKey(name);
     }
 
-    // The machine's own TCP/IP state (in memory, everything below
-    // HKEY_LOCAL_MACHINE but the product key), or the product key alone
-    // (the program's store).
+    // The machine's own state (in memory everything below System, on the
+    // real registry the TCP/IP keys), or the product key alone (the
+    // program's store).
     std::string MachineState() const {
-        if (!real_) return Dump(false);
-        return TreeState(kNetTransKey) + TreeState(kMstcpKey) + TreeState(kTcpipParametersKey);
+        if (!real_) return TreeState("System");
+        return TreeState(kNetTransKey) + "\n" + TreeState(kMstcpKey) + "\n" + TreeState(kTcpipParametersKey);
     }
-    std::string StoreState() const { return real_ ? TreeState(kProductKey) : Dump(true); }
+    std::string StoreState() const { return TreeState(kProductKey); }
 
     // The key below HKEY_LOCAL_MACHINE and everything in it, with its own
     // path left out, a line a key and a value with its type and bytes:
@@ -112,16 +112,6 @@ private:
         for (const std::string& sub : reg->SubKeyNames(kHkeyLocalMachine, key).names) {
             Collect(key + "\\" + sub, shown + "\\" + sub, lines);
         }
-    }
-    std::string Dump(bool store) const {
-        std::string lines, dump = registry.Dump(RootHandle(kHkeyLocalMachine));
-        for (std::size_t start = 0; start < dump.size();) {
-            const std::size_t end = dump.find('\n', start);
-            const std::string line = dump.substr(start, end - start);
-            if ((line.rfind("[SOFTWARE", 0) == 0) == store) lines += line + "\n";
-            start = end + 1;
-        }
-        return lines;
     }
 
     std::unique_ptr<RealMachine> real_;
