@@ -305,7 +305,7 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
         if (!record || !known) {
             return Damaged(std::move(backup), recordsKey, interfaces.names[i]);
         }
-        backup.interfaces.emplace_back(interfaces.names[i], std::move(*record));
+        backup.interfaces.emplace(interfaces.names[i], std::move(*record));
     }
     return backup;
 }

@@ -49,6 +49,7 @@
 // "??    "): whatever a code page without those characters made of it. The
 // program writes only the Unicode form and never deletes an older one.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -129,7 +130,7 @@ struct StoredBackup {
     // about that the store has a record of. Before it the plain values
     // stand for every interface.
     bool perInterface = false;
-    std::vector<std::pair<std::string, InterfaceRecord>> interfaces{};
+    std::map<std::string, InterfaceRecord> interfaces{};
 };
 
 // Reads the flag and the backup of `family` below `productKey`, with the

@@ -59,7 +59,7 @@ std::vector<KeyChanges> PlanRestore(Family family, const StoredBackup& backup,
         // An interface's own record; in the plain store the plain values
         // stand for every interface.
         if (!itf.empty() && backup.perInterface) {
-            const auto record = Find(backup.interfaces, itf);
+            const auto record = backup.interfaces.find(itf);
             if (record == backup.interfaces.end()) return std::nullopt;  // added after the backup
             const auto value = Find(record->second, v.name);
             if (value == record->second.end()) return std::nullopt;
