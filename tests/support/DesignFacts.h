@@ -40,6 +40,10 @@ DESIGN_FACT(kNtStoreValues, "MTU TcpWindowSize DefaultTTL EnablePMTUBHDetect Ena
 DESIGN_FACT(kNtStoreExtras, "Interfaces")
 DESIGN_FACT(kStoreOwnValues, "BackupFormat StoredValues AbsentValues")
 DESIGN_FACT(kStoreFormat, "3")
+// What the stores of earlier versions hold, and always will: the plain store
+// (no BackupFormat) and format 2.
+DESIGN_FACT(kWin9xFrozenValues, "MaxMTU MaxMSS DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts")
+DESIGN_FACT(kNtFrozenValues, "MTU TcpWindowSize DefaultTTL EnablePMTUBHDetect EnablePMTUDiscovery SackOpts Tcp1323Opts")
 #undef DESIGN_FACT
 
 // What an optimize with the connection's MTU, MSS and receive window
