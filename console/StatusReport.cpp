@@ -153,9 +153,9 @@ HeldBackups ReadBackups(Registry& reg, const std::string& productKey) {
     for (const Family f : {Family::Win9x, Family::NT}) {
         const StoredBackup stored = ReadBackup(reg, productKey, f, ListInterfaces(reg, f));
         held.backups.push_back({f, stored.state, stored.reason});
-        const SetAsideKeys copies = ListSetAside(reg, productKey, f);
+        const Registry::KeyNames copies = ListSetAside(reg, productKey, f);
         if (copies.error != kErrorSuccess) held.copiesUnlisted = text::Naming(text::kCopiesNotListed, productKey);
-        for (const std::string& key : copies.keys) held.copies.push_back(ReadSetAsideCopy(reg, key, f));
+        for (const std::string& key : copies.names) held.copies.push_back(ReadSetAsideCopy(reg, key, f));
     }
     return held;
 }

@@ -316,12 +316,12 @@ void LoadInto(const StoredBackup& backup, TuningSet& tuning) {
     }
 }
 
-SetAsideKeys ListSetAside(Registry& reg, const std::string& productKey, Family family) {
+Registry::KeyNames ListSetAside(Registry& reg, const std::string& productKey, Family family) {
     const Registry::KeyNames subkeys = reg.SubKeyNames(kHkeyLocalMachine, productKey);
-    SetAsideKeys copies{subkeys.error == kErrorFileNotFound ? kErrorSuccess : subkeys.error, {}};
+    Registry::KeyNames copies{subkeys.error == kErrorFileNotFound ? kErrorSuccess : subkeys.error, {}};
     const std::string prefix = Lower(SetAsidePrefix(family));
     for (const std::string& name : subkeys.names) {
-        if (Lower(name).rfind(prefix, 0) == 0) copies.keys.push_back(productKey + "\\" + name);
+        if (Lower(name).rfind(prefix, 0) == 0) copies.names.push_back(productKey + "\\" + name);
     }
     return copies;
 }
@@ -331,14 +331,14 @@ SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Fam
     SetAside result{found.state, found.reason, kErrorSuccess, true, {}};
     if (result.state != State::Damaged) return result;
     // The first N whose name no key takes: a copy never goes into another.
-    const SetAsideKeys copies = ListSetAside(reg, productKey, family);
+    const Registry::KeyNames copies = ListSetAside(reg, productKey, family);
     if (copies.error != kErrorSuccess) {
         result.error = copies.error;
         result.copiesListed = false;
         return result;
     }
     std::set<std::string> taken;
-    for (const std::string& key : copies.keys) taken.insert(Lower(key));
+    for (const std::string& key : copies.names) taken.insert(Lower(key));
     const std::string familyKey = FamilyKey(productKey, family);
     unsigned n = 1;
     while (taken.count(Lower(familyKey + ".damaged-" + std::to_string(n)))) ++n;

@@ -145,11 +145,7 @@ void LoadInto(const StoredBackup& backup, TuningSet& tuning);
 // every subkey of the product key whose name begins with "<family key
 // name>.damaged-". `error` is not 0 when the product key's subkeys could
 // not be listed whole, so that there may be copies not named here.
-struct SetAsideKeys {
-    long error = 0;
-    std::vector<std::string> keys;
-};
-SetAsideKeys ListSetAside(Registry& reg, const std::string& productKey, Family family);
+Registry::KeyNames ListSetAside(Registry& reg, const std::string& productKey, Family family);
 
 // The way out of a damaged backup: moves `family`'s key below the product
 // key aside, whole, to "<family key>.damaged-N" (the first N not taken), so

@@ -122,7 +122,7 @@ private:
     std::optional<FamilyStep> runStep_;
     std::optional<StoredBackup> runBackup_;
     bool backedUpNow_ = false;  // step 10 of the run made a fresh backup
-    SetAsideKeys freshBackupCopies_;
+    Registry::KeyNames freshBackupCopies_;
     std::vector<WrittenValue> written_;  // what the last apply wrote (it starts afresh)
     std::optional<Registry> objReg_;
     std::optional<clsOS> objOS_;

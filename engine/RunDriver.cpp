@@ -187,8 +187,8 @@ void Form1::CloseRun() {
     // copies are.
     std::vector<std::string> notes;
     if (blnOptimizeMode_) notes = ClosingNotes(objOS().RealVersion(), written_);
-    if (!freshBackupCopies_.keys.empty()) {
-        notes.push_back(text::FreshBackupBesideCopies(freshBackupCopies_.keys));
+    if (!freshBackupCopies_.names.empty()) {
+        notes.push_back(text::FreshBackupBesideCopies(freshBackupCopies_.names));
     }
     EndRun();
     if (controls_.dialogs.Show({.kind = Dialog::Kind::OfferRestart, .run = kind, .notes = notes}) &&
