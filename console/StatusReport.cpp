@@ -26,7 +26,8 @@ void ReadValues(Registry& reg, const Status& status, const std::string& key,
                 const std::optional<TuningSet>& proposed, std::vector<ManagedValue>& out) {
     const Family family = *status.family;
     const std::vector<std::string> names = NamesOf(values);
-    const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names);
+    const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names, Registry::NameForm::Ansi,
+                                                                Registry::Reading::OneByOne);
     for (std::size_t i = 0; i < names.size(); ++i) {
         ManagedValue value{key,      interfaceName, names[i], State::NotSet, 0, read[i].text, {},
                            ReadsOn(status.version, !interfaceName.empty(), names[i])};

@@ -22,7 +22,8 @@ bool ReadSources(Registry& reg, Family family, const std::string& key,
                  const std::vector<Located>& values, std::map<std::string, MachineValue>& out,
                  std::string& failure) {
     const std::vector<std::string> names = NamesOf(values);
-    const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names);
+    const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names, Registry::NameForm::Ansi,
+                                                                Registry::Reading::OneByOne);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const NumberRead number = ToNumber(family, read[i]);
         if (number.kind == NumberRead::Failed) {

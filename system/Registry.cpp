@@ -205,6 +205,25 @@ std::string Registry::PlatformName(const std::string& name, NameForm form) const
     return form == NameForm::Ansi ? codePage_.ToAnsi(name) : name;
 }
 
+Registry::Value Registry::MakeValue(std::uint32_t type, const std::uint8_t* data, std::uint32_t size,
+                                   NameForm form) const {
+    Value value;
+    value.error = kErrorSuccess;
+    value.type = type;
+    value.size = size;
+    value.data.assign(data, data + size);
+    // A DWORD's number; a short one's bytes padded with zeros.
+    if (type == kRegDword && size <= 4) {
+        std::uint8_t bytes[4] = {};
+        std::copy(data, data + size, bytes);
+        value.number = LittleEndian(bytes);
+    }
+    if (type == kRegSz && form == NameForm::Ansi) {
+        value.text = codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(data), size));
+    }
+    return value;
+}
+
 Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& name, NameForm form) {
     auto query = [&](std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
         return form == NameForm::Ansi ? api_.QueryValue(key, name, type, data, size)
@@ -220,37 +239,62 @@ Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& name, 
         data.resize(size);
         result = query(&type, data.data(), &size);
     }
-    Value value;
-    value.error = result;
-    if (result != kErrorSuccess) return value;
-    value.type = type;
-    value.size = size;
-    value.data.assign(data.begin(), data.begin() + std::min<std::size_t>(size, data.size()));
-    // A DWORD's number; a short one's bytes padded with zeros (the buffer
-    // holds at least 4).
-    if (type == kRegDword && size <= 4) value.number = LittleEndian(data.data());
-    if (type == kRegSz && form == NameForm::Ansi) {
-        value.text = codePage_.FromAnsi(CutAtNul(reinterpret_cast<const char*>(data.data()),
-                                                 std::min<std::size_t>(size, data.size())));
+    if (result != kErrorSuccess) {
+        Value failed;
+        failed.error = result;
+        return failed;
     }
-    return value;
+    return MakeValue(type, data.data(), std::min<std::uint32_t>(size, static_cast<std::uint32_t>(data.size())), form);
+}
+
+std::vector<Registry::Value> Registry::QueryValues(RegKeyHandle key, const std::vector<std::string>& names,
+                                                   NameForm form, Reading reading) {
+    if (reading == Reading::Together && form == NameForm::Ansi && names.size() > 1) {
+        std::vector<RegistryApi::ValueEntry> entries;
+        for (const std::string& name : names) entries.push_back({name});
+        std::vector<std::uint8_t> data(64 * names.size());
+        std::uint32_t size = static_cast<std::uint32_t>(data.size());
+        long result = api_.QueryValues(key, entries, data.data(), &size);
+        for (int attempt = 0; result == kErrorMoreData && attempt < 3; ++attempt) {
+            data.resize(std::max<std::uint32_t>(size, 1));
+            result = api_.QueryValues(key, entries, data.data(), &size);
+        }
+        auto inside = [&](const RegistryApi::ValueEntry& e) {
+            return e.offset <= data.size() && e.size <= data.size() - e.offset;
+        };
+        if (result == kErrorSuccess && std::all_of(entries.begin(), entries.end(), inside)) {
+            std::vector<Value> values;
+            for (const auto& e : entries) values.push_back(MakeValue(e.type, data.data() + e.offset, e.size, form));
+            return values;
+        }
+        // Only a value that does not exist (or a reply that cannot be taken)
+        // is a value's own: what else keeps values of an open key from
+        // being read keeps all of them.
+        if (result != kErrorSuccess && result != kErrorFileNotFound && result != kErrorMoreData) {
+            Value failed;
+            failed.error = result;
+            return std::vector<Value>(names.size(), failed);
+        }
+    }
+    std::vector<Value> values;
+    for (const std::string& name : names) values.push_back(QueryValue(key, name, form));
+    return values;
 }
 
 std::vector<Registry::Value> Registry::ReadRegValues(std::int32_t hKey, const std::string& StrPath,
                                                      const std::vector<std::string>& names,
-                                                     NameForm form) {
-    std::vector<Value> values(names.size());
+                                                     NameForm form, Reading reading) {
     OpenKey key(api_);
     if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) {
         // No key: every value is absent. A key that exists but cannot be
         // opened: none could be read.
-        for (Value& value : values) value.error = key.result();
-        return values;
+        Value value;
+        value.error = key.result();
+        return std::vector<Value>(names.size(), value);
     }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        values[i] = QueryValue(key.get(), PlatformName(names[i], form), form);
-    }
-    return values;
+    std::vector<std::string> platformNames;
+    for (const std::string& name : names) platformNames.push_back(PlatformName(name, form));
+    return QueryValues(key.get(), platformNames, form, reading);
 }
 
 long Registry::SaveRegValues(std::int32_t hKey, const std::string& StrPath,
@@ -287,12 +331,13 @@ long Registry::SaveRegValues(std::int32_t hKey, const std::string& StrPath,
         if (first == kErrorSuccess) first = result;
     }
     // Read back: what counts is what the registry holds now.
+    if (first != kErrorSuccess) return first;
+    const std::vector<Value> back = QueryValues(key.get(), names, form, Reading::Together);
     for (std::size_t i = 0; i < values.size() && first == kErrorSuccess; ++i) {
-        const Value back = QueryValue(key.get(), names[i], form);
-        if (back.Failed()) {
-            first = back.error;
-        } else if (values[i].isText ? !(back.IsString() && back.text == values[i].text)
-                                    : !(back.IsDword() && back.number == values[i].number)) {
+        if (back[i].Failed()) {
+            first = back[i].error;
+        } else if (values[i].isText ? !(back[i].IsString() && back[i].text == values[i].text)
+                                    : !(back[i].IsDword() && back[i].number == values[i].number)) {
             first = kErrorInvalidData;
         }
     }
@@ -310,13 +355,14 @@ long Registry::DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
     for (const std::string& name : names) {
         const std::string ansi = codePage_.ToAnsi(name);
         const long deleted = api_.DeleteValue(key.get(), ansi);
-        // Gone is what counts: a value still there, or one that cannot be
-        // looked at, is a failure.
-        const Value after = QueryValue(key.get(), ansi);
-        const long result = after.Absent()               ? kErrorSuccess
-                            : after.Failed()             ? after.error
-                            : deleted != kErrorSuccess ? deleted
-                                                         : kErrorInvalidData;
+        // Gone is what counts: a value the registry deleted, or did not
+        // find, is gone; after any other answer it is looked for, and one
+        // still there, or one that cannot be looked at, is a failure.
+        long result = kErrorSuccess;
+        if (deleted != kErrorSuccess && deleted != kErrorFileNotFound) {
+            const Value after = QueryValue(key.get(), ansi);
+            result = after.Absent() ? kErrorSuccess : after.Failed() ? after.error : deleted;
+        }
         if (first == kErrorSuccess) first = result;
     }
     return first;

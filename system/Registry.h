@@ -115,9 +115,16 @@ public:
     // not written (ERROR_INVALID_PARAMETER), and one read has no `text`.
     enum class NameForm { Ansi, Unicode };
 
+    // How the batched reads ask for several values: together, in one call
+    // for the key (with ANSI names), and one at a time where that fails; or
+    // one at a time at once, for values most of which may not exist, where
+    // a call for all of them would fail at the first missing one.
+    enum class Reading { Together, OneByOne };
+
     std::vector<Value> ReadRegValues(std::int32_t hKey, const std::string& StrPath,
                                      const std::vector<std::string>& names,
-                                     NameForm form = NameForm::Ansi);
+                                     NameForm form = NameForm::Ansi,
+                                     Reading reading = Reading::Together);
 
     // A value to write: a REG_DWORD holding `number`, or a REG_SZ holding
     // `text` with its terminating NUL.
@@ -154,8 +161,13 @@ public:
 private:
     // A name as the platform call of its form takes it.
     std::string PlatformName(const std::string& name, NameForm form) const;
-    // Reads a value whose name is in its platform form.
+    // Reads values whose names are in their platform form.
+    std::vector<Value> QueryValues(RegKeyHandle key, const std::vector<std::string>& names,
+                                   NameForm form, Reading reading);
     Value QueryValue(RegKeyHandle key, const std::string& name, NameForm form = NameForm::Ansi);
+    // A value read, from its type and data.
+    Value MakeValue(std::uint32_t type, const std::uint8_t* data, std::uint32_t size,
+                    NameForm form) const;
 
     enum class Walk { Keys, Values };
     struct Entry {

@@ -8,6 +8,7 @@
 // success unless a method says otherwise.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vornix {
 
@@ -55,6 +56,18 @@ public:
     // Creates or replaces a value.
     virtual long SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) = 0;
+    // Several values of one key in one call (RegQueryMultipleValuesA): each
+    // entry's type, size and place in `data`, where their data lie one after
+    // another. When *size is too small: ERROR_MORE_DATA, *size set to what
+    // all of them need. Ends at the first value that cannot be read, with
+    // its code (ERROR_FILE_NOT_FOUND for one that does not exist), and then
+    // tells nothing of any of them.
+    struct ValueEntry {
+        std::string name;
+        std::uint32_t type = 0, size = 0, offset = 0;
+    };
+    virtual long QueryValues(RegKeyHandle key, std::vector<ValueEntry>& entries, std::uint8_t* data,
+                             std::uint32_t* size) = 0;
     // QueryValue and SetValue for a value whose name is given in UTF-8 and
     // reaches the registry as Unicode (the wide functions), so that it has
     // one form whatever the ANSI code page: under code page 1252 the narrow

@@ -168,6 +168,27 @@ long Win32RegistryApi::QueryValue(RegKeyHandle key, const std::string& name, std
     return QueryWith(::RegQueryValueExA, ToHkey(key), name.c_str(), type, data, size);
 }
 
+long Win32RegistryApi::QueryValues(RegKeyHandle key, std::vector<ValueEntry>& entries,
+                                   std::uint8_t* data, std::uint32_t* size) {
+    // Without a buffer, Windows and Wine answer otherwise: one is always given.
+    if (data == nullptr || size == nullptr) return ERROR_INVALID_PARAMETER;
+    std::vector<VALENTA> list(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (HasEmbeddedNul(entries[i].name)) return ERROR_INVALID_PARAMETER;
+        list[i].ve_valuename = entries[i].name.data();
+    }
+    DWORD total = static_cast<DWORD>(*size);
+    const LONG result = ::RegQueryMultipleValuesA(ToHkey(key), list.data(), static_cast<DWORD>(list.size()),
+                                                  reinterpret_cast<char*>(data), &total);
+    if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) *size = static_cast<std::uint32_t>(total);
+    for (std::size_t i = 0; result == ERROR_SUCCESS && i < entries.size(); ++i) {
+        entries[i].type = static_cast<std::uint32_t>(list[i].ve_type);
+        entries[i].size = static_cast<std::uint32_t>(list[i].ve_valuelen);
+        entries[i].offset = static_cast<std::uint32_t>(list[i].ve_valueptr - reinterpret_cast<DWORD_PTR>(data));
+    }
+    return result;
+}
+
 long Win32RegistryApi::QueryValueUnicode(RegKeyHandle key, const std::string& name,
                                          std::uint32_t* type, std::uint8_t* data,
                                          std::uint32_t* size) {

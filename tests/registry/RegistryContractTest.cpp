@@ -242,6 +242,16 @@ TEST_P(RegistryContract, BatchedFormsAgreeWithTheSingleOnes) {
     EXPECT_EQ(static_cast<std::int32_t>(kRegDword), values[3].type);
     EXPECT_EQ(std::string(300, 'L'), values[4].text);
     EXPECT_TRUE(values[5].Absent());
+    // Values that all exist read the same together as one by one.
+    for (const auto reading : {Registry::Reading::Together, Registry::Reading::OneByOne}) {
+        const auto again = reg().ReadRegValues(HKLM, Path("v\\w"), {"word", "文字", "Empty", "Short", "Long"},
+                                               Registry::NameForm::Ansi, reading);
+        for (std::size_t i = 0; i < again.size(); ++i) {
+            EXPECT_TRUE(again[i].Read() && again[i].type == values[i].type && again[i].data == values[i].data &&
+                        again[i].number == values[i].number && again[i].text == values[i].text)
+                << i;
+        }
+    }
     EXPECT_TRUE(reg().ReadRegValues(HKLM, Path("none"), {"Word"})[0].Absent());
 
     EXPECT_EQ(kErrorSuccess, reg().DeleteRegValues(HKLM, Path("v\\w"), {"WORD", "None"}));
@@ -279,6 +289,15 @@ TEST_P(RegistryContract, PlatformCallsGiveExactCodesAndLeaveOutputsAlone) {
     EXPECT_EQ('#', name[0]);
     std::uint32_t nameSize = sizeof name, dataSize = sizeof data;
     EXPECT_EQ(kErrorNoMoreItems, api().EnumValue(key, 1, name, &nameSize, &type, data, &dataSize));
+    std::vector<RegistryApi::ValueEntry> entries = {{"W"}, {"none"}};
+    size = sizeof data;
+    EXPECT_EQ(kErrorFileNotFound, api().QueryValues(key, entries, data, &size));
+    entries = {{"w"}, {"W"}};
+    size = 6;
+    EXPECT_EQ(kErrorMoreData, api().QueryValues(key, entries, data, &size));
+    EXPECT_EQ(8u, size);
+    EXPECT_EQ(kErrorSuccess, api().QueryValues(key, entries, data, &size));
+    EXPECT_TRUE(entries[1].type == kRegDword && entries[1].size == 4 && entries[1].offset == 4 && data[4] == 0x34);
     EXPECT_EQ(kErrorSuccess, api().DeleteValue(key, "W"));
     EXPECT_EQ(kErrorFileNotFound, api().DeleteValue(key, "W"));
     EXPECT_EQ(kErrorSuccess, api().CloseKey(key));

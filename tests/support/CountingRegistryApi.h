@@ -30,6 +30,11 @@ public:
         ++calls_;
         return inner_.SetValue(key, name, type, data, size);
     }
+    long QueryValues(RegKeyHandle key, std::vector<ValueEntry>& entries, std::uint8_t* data,
+                     std::uint32_t* size) override {
+        ++calls_;
+        return inner_.QueryValues(key, entries, data, size);
+    }
     long QueryValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t* type,
                            std::uint8_t* data, std::uint32_t* size) override {
         ++calls_;

@@ -194,6 +194,30 @@ long MemoryRegistryApi::QueryValue(RegKeyHandle key, const std::string& name, st
                                 : Query(key, FromAnsi(name), type, data, size);
 }
 
+// Value by value, as Windows reads them, ending at the first that cannot be
+// read.
+long MemoryRegistryApi::QueryValues(RegKeyHandle key, std::vector<ValueEntry>& entries,
+                                    std::uint8_t* data, std::uint32_t* size) {
+    std::vector<std::uint8_t> all;
+    for (ValueEntry& e : entries) {
+        e.offset = static_cast<std::uint32_t>(all.size());
+        std::vector<std::uint8_t> one(64);
+        e.size = static_cast<std::uint32_t>(one.size());
+        long result = QueryValue(key, e.name, &e.type, one.data(), &e.size);
+        if (result == kErrorMoreData) {
+            one.resize(e.size);
+            result = QueryValue(key, e.name, &e.type, one.data(), &e.size);
+        }
+        if (result != kErrorSuccess) return result;
+        all.insert(all.end(), one.begin(), one.begin() + e.size);
+    }
+    const bool fits = all.size() <= *size;
+    *size = static_cast<std::uint32_t>(all.size());
+    if (!fits) return kErrorMoreData;
+    std::copy(all.begin(), all.end(), data);
+    return kErrorSuccess;
+}
+
 long MemoryRegistryApi::QueryValueUnicode(RegKeyHandle key, const std::string& name,
                                           std::uint32_t* type, std::uint8_t* data,
                                           std::uint32_t* size) {

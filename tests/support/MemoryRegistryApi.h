@@ -56,6 +56,8 @@ public:
                     std::uint8_t* data, std::uint32_t* size) override;
     long SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
                   const std::uint8_t* data, std::uint32_t size) override;
+    long QueryValues(RegKeyHandle key, std::vector<ValueEntry>& entries, std::uint8_t* data,
+                     std::uint32_t* size) override;
     long QueryValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t* type,
                            std::uint8_t* data, std::uint32_t* size) override;
     long SetValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t type,
