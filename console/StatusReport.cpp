@@ -152,7 +152,7 @@ std::string CopyLines(const HeldBackups& held, bool values) {
 HeldBackups ReadBackups(Registry& reg, const std::string& productKey) {
     HeldBackups held;
     for (const Family f : {Family::Win9x, Family::NT}) {
-        const StoredBackup stored = ReadBackup(reg, productKey, f, ListInterfaces(reg, f));
+        const StoredBackup stored = ReadBackup(reg, productKey, f);
         held.backups.push_back({f, stored.state, stored.reason});
         const Registry::KeyNames copies = ListSetAside(reg, productKey, f);
         if (copies.error != kErrorSuccess) held.copiesUnlisted = text::Naming(text::kCopiesNotListed, productKey);

@@ -7,15 +7,15 @@
 namespace vornix {
 
 bool Form1::ApplyTuning() {
-    const std::optional<FamilyStep> step = StartFamilyStep();
-    return step && Apply(*step);
+    const std::optional<Family> family = StartStep();
+    return family && Apply(*family);
 }
 
-bool Form1::Apply(const FamilyStep& step) {
-    if (!InterfacesListed(step)) return false;
+bool Form1::Apply(Family family) {
+    std::vector<std::string> interfaces;
+    if (!ListInterfacesOnce(family, interfaces)) return false;
     written_.clear();
-    const std::vector<KeyChanges> plan = PlanOptimize(step.family, tuning_, step.interfaces.names);
-    return Written(WriteChanges(objReg(), plan, written_), step.family);
+    return Written(WriteChanges(objReg(), PlanOptimize(family, tuning_, interfaces), written_), family);
 }
 
 }  // namespace vornix

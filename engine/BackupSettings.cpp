@@ -45,31 +45,31 @@ bool ReadSources(Registry& reg, Family family, const std::string& key,
 }  // namespace
 
 bool Form1::BackupSettings() {
-    const std::optional<FamilyStep> step = StartFamilyStep();
-    return step && Backup(*step);
+    const std::optional<Family> family = StartStep();
+    return family && Backup(*family);
 }
 
-bool Form1::Backup(const FamilyStep& step) {
-    if (!InterfacesListed(step)) return false;
-    const FamilyLocations& where = LocationsOf(step.family);
+bool Form1::Backup(Family family) {
+    std::vector<std::string> interfaces;
+    if (!ListInterfacesOnce(family, interfaces)) return false;
+    const FamilyLocations& where = LocationsOf(family);
     Registry& reg = objReg();
 
     // Everything is read before anything is written: each interface's own
     // values, then the family's keys.
     MachineValues machine;
     std::map<std::string, MachineValue> lastInterface, keys;
-    for (const std::string& name : step.interfaces.names) {
+    for (const std::string& name : interfaces) {
         lastInterface.clear();
-        if (!ReadSources(reg, step.family, InterfaceKey(name), where.interfaceValues, lastInterface,
-                         lastFailure_)) {
+        if (!ReadSources(reg, family, InterfaceKey(name), where.interfaceValues, lastInterface, lastFailure_)) {
             return false;
         }
-        InterfaceRecord record;
-        for (const Located& v : where.interfaceValues) record.emplace_back(v.name, lastInterface[v.name].number);
-        machine.interfaces.emplace_back(name, std::move(record));
+        for (const Located& v : where.interfaceValues) {
+            machine.interfaces[name].emplace_back(v.name, lastInterface[v.name].number);
+        }
     }
     for (const TcpipKey& key : where.keys) {
-        if (!ReadSources(reg, step.family, key.path, key.values, keys, lastFailure_)) return false;
+        if (!ReadSources(reg, family, key.path, key.values, keys, lastFailure_)) return false;
     }
     // A value of the store comes from the family's key of its name; one only
     // the interfaces have (MTU) from the last interface, or from the tuning
@@ -83,7 +83,7 @@ bool Form1::Backup(const FamilyStep& step) {
             machine.values.push_back({v.name, tuning_.*v.value->member, {}});
         }
     }
-    return Written(WriteBackup(reg, ProductKey(), step.family, machine), step.family);
+    return Written(WriteBackup(reg, ProductKey(), family, machine), family);
 }
 
 }  // namespace vornix

@@ -26,37 +26,27 @@ constexpr std::int32_t kFormatBeingSetAside = 0;
 // The plain values of each family key, and the values of an interface
 // record, as the formats before 3 lay them out. They are the lists those
 // formats were written with, kept only to read them: never change them.
-struct FrozenValue {
-    const char* name;
-    TuningMember member;
-    // In the plain store a 0 here can only mean the value did not exist:
-    // 0 is no valid MTU, receive window or TTL.
-    bool zeroMeansAbsent = false;
-};
-constexpr FrozenValue kWin9xFrozen[] = {
-    {"MaxMTU", &TuningSet::lngMTU},
-    {"MaxMSS", &TuningSet::lngMSS},
-    {"DefaultRcvWindow", &TuningSet::lngRWIN},
-    {"DefaultTTL", &TuningSet::lngTTL},
-    {"PMTUBlackHoleDetect", &TuningSet::lngPMTUBHDetect},
-    {"PMTUDiscovery", &TuningSet::lngPMTUDiscovery},
-    {"SackOpts", &TuningSet::lngSackOpts},
-    {"Tcp1323Opts", &TuningSet::lngTcp1323Opts},
-};
-constexpr FrozenValue kNtFrozen[] = {
-    {"MTU", &TuningSet::lngMTU, true},
-    {"TcpWindowSize", &TuningSet::lngRWIN, true},
-    {"DefaultTTL", &TuningSet::lngTTL, true},
-    {"EnablePMTUBHDetect", &TuningSet::lngPMTUBHDetect},
-    {"EnablePMTUDiscovery", &TuningSet::lngPMTUDiscovery},
-    {"SackOpts", &TuningSet::lngSackOpts},
-    {"Tcp1323Opts", &TuningSet::lngTcp1323Opts},
-};
+const std::vector<std::string> kWin9xFrozen = {"MaxMTU",        "MaxMSS",   "DefaultRcvWindow",
+                                               "DefaultTTL",    "PMTUBlackHoleDetect",
+                                               "PMTUDiscovery", "SackOpts", "Tcp1323Opts"};
+const std::vector<std::string> kNtFrozen = {"MTU",      "TcpWindowSize", "DefaultTTL", "EnablePMTUBHDetect",
+                                            "EnablePMTUDiscovery", "SackOpts", "Tcp1323Opts"};
 const std::vector<std::string> kFrozenRecordNames = {"MTU", "TcpWindowSize"};
+// In the NT family's plain store a 0 here can only mean the value did not
+// exist: 0 is no valid MTU, receive window or TTL.
+const std::vector<std::string> kZeroMeansAbsent = {"MTU", "TcpWindowSize", "DefaultTTL"};
 
-std::span<const FrozenValue> FrozenValuesOf(Family family) {
-    if (family == Family::Win9x) return kWin9xFrozen;
-    return kNtFrozen;
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The row of a plain value of the store, by its name; none for a name this
+// program does not write.
+const TcpipValue* StoredRow(Family family, const std::string& name) {
+    for (const Located& v : LocationsOf(family).values) {
+        if (name == v.name) return v.value;
+    }
+    return nullptr;
 }
 
 std::string Lower(std::string text) {
@@ -128,7 +118,7 @@ bool AnyFailed(const std::vector<Registry::Value>& values) {
 StoredBackup Stop(StoredBackup backup, State state, std::string reason) {
     backup.state = state;
     backup.reason = std::move(reason);
-    backup.interfaces.clear();
+    backup.machine.interfaces.clear();
     return backup;
 }
 
@@ -210,8 +200,7 @@ BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey) {
     return AnyFailed(forms) ? BackupFlag::Unreadable : BackupFlag::NotSet;
 }
 
-StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
-                        const Registry::KeyNames& interfaces) {
+StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family) {
     StoredBackup backup;
     const BackupFlag flag = ReadBackupFlag(reg, productKey);
     if (flag == BackupFlag::Unreadable) return Unreadable(std::move(backup), productKey);
@@ -225,27 +214,22 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
         reg.ReadRegValues(kHkeyLocalMachine, familyKey, {kBackupFormatName, kAbsentValuesName, kStoredValuesName});
     if (AnyFailed(own)) return Unreadable(std::move(backup), familyKey);
     const Registry::Value &format = own[0], &absentList = own[1], &storedList = own[2];
-    const bool plainStore = !format.Read();  // no "BackupFormat": the plain store of earlier versions
-    if (!plainStore) {
+    if (format.Read()) {  // none: the plain store of earlier versions
         if (!format.IsDword()) return Damaged(std::move(backup), familyKey, kBackupFormatName);
         if (format.number == kFormatWriting) return backup;  // unfinished
         if (format.number != kFormatWithAbsence && format.number != kFormatNamed) {
             return Damaged(std::move(backup), familyKey, kBackupFormatName);
         }
         if (!absentList.IsString()) return Damaged(std::move(backup), familyKey, kAbsentValuesName);
+        backup.format = format.number;
     }
-    const bool named = !plainStore && format.number == kFormatNamed;
-    std::vector<FrozenValue> plain;
+    const bool named = backup.format == kFormatNamed;
     if (named && !storedList.IsString()) return Damaged(std::move(backup), familyKey, kStoredValuesName);
-    for (const std::string& name : named ? SplitNames(storedList.text) : std::vector<std::string>()) {
-        const auto& known = LocationsOf(family).values;
-        const auto row = std::find_if(known.begin(), known.end(), [&](const Located& v) { return name == v.name; });
-        if (row == known.end()) return Damaged(std::move(backup), familyKey, name);
-        plain.push_back({row->name, row->value->member});
+    const std::vector<std::string> names =
+        named ? SplitNames(storedList.text) : family == Family::Win9x ? kWin9xFrozen : kNtFrozen;
+    for (const std::string& name : names) {
+        if (named && !StoredRow(family, name)) return Damaged(std::move(backup), familyKey, name);
     }
-    if (!named) plain.assign(FrozenValuesOf(family).begin(), FrozenValuesOf(family).end());
-    std::vector<std::string> names;
-    for (const FrozenValue& v : plain) names.push_back(v.name);
     const std::vector<Registry::Value> saved = reg.ReadRegValues(kHkeyLocalMachine, familyKey, names);
     if (AnyFailed(saved)) return Unreadable(std::move(backup), familyKey);
     // The flag may stand for the other family's store; this family has none.
@@ -253,66 +237,80 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
         return std::all_of(values.begin(), values.end(), [](const auto& v) { return v.Absent(); });
     };
     if (absentAll(own) && absentAll(saved)) return backup;
+    // 95/98/ME from format 2 on: the source texts as they were.
+    const std::string textsKey = familyKey + kStoreTextsKey;
+    const std::vector<Registry::Value> texts = family == Family::Win9x && backup.format != 0
+                                                   ? reg.ReadRegValues(kHkeyLocalMachine, textsKey, names)
+                                                   : std::vector<Registry::Value>(names.size());
+    if (AnyFailed(texts)) return Unreadable(std::move(backup), textsKey);
 
     // Each a number of the family's form, or none for a value the store
-    // lists as absent.
+    // lists as absent; with its text where that stands for the number.
     const std::vector<std::string> absent = SplitNames(absentList.text);
-    for (std::size_t i = 0; i < plain.size(); ++i) {
-        StoredBackup::Value value{plain[i].name, plain[i].member, std::nullopt, {}};
-        if (plainStore || std::find(absent.begin(), absent.end(), names[i]) == absent.end()) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        MachineValue value{names[i], std::nullopt, {}};
+        if (backup.format == 0 || !Contains(absent, names[i])) {
             const NumberRead read = ToNumber(family, saved[i]);
             if (read.kind != NumberRead::Number) return Damaged(std::move(backup), familyKey, names[i]);
-            if (!(plainStore && plain[i].zeroMeansAbsent && read.value == 0)) value.number = read.value;
+            const bool zeroMeansAbsent = backup.format == 0 && family == Family::NT && Contains(kZeroMeansAbsent, names[i]);
+            if (!(zeroMeansAbsent && read.value == 0)) value.number = read.value;
         }
-        backup.values.push_back(std::move(value));
+        if (value.number && texts[i].IsString() && ParseNumberText(texts[i].text) == value.number) {
+            value.text = texts[i].text;
+        }
+        backup.machine.values.push_back(std::move(value));
     }
-    const bool perInterface = !LocationsOf(family).interfaceValues.empty();
-    if (perInterface && interfaces.error != kErrorSuccess) return Unreadable(std::move(backup), kInterfacesKey);
     backup.state = State::Complete;
-    if (plainStore) return backup;
-    backup.perInterface = true;
-
-    // The source texts as they were, where they stand for the number (95/98/ME).
-    if (family == Family::Win9x) {
-        const std::string textsKey = familyKey + kStoreTextsKey;
-        const std::vector<Registry::Value> texts = reg.ReadRegValues(kHkeyLocalMachine, textsKey, names);
-        if (AnyFailed(texts)) return Unreadable(std::move(backup), textsKey);
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            StoredBackup::Value& v = backup.values[i];
-            if (v.number && texts[i].IsString() && ParseNumberText(texts[i].text) == v.number) {
-                v.text = texts[i].text;
-            }
-        }
-    }
-
-    // Each listed interface's own record (an interface added after the
-    // backup has none): in format 2 its list's values, in format 3 values
-    // this program writes into interfaces.
-    const std::string recordsKey = familyKey + kStoreInterfacesKey;
-    const std::vector<Registry::Value> records =
-        !perInterface || interfaces.names.empty()
-            ? std::vector<Registry::Value>()
-            : reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces.names);
-    if (AnyFailed(records)) return Unreadable(std::move(backup), recordsKey);
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (records[i].Absent()) continue;
-        auto record = records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
-        std::vector<std::string> held;
-        for (const auto& [name, number] : record.value_or(InterfaceRecord{})) held.push_back(name);
-        const bool known = named ? std::all_of(held.begin(), held.end(),
-                                               [&](const auto& name) { return FindValue(family, true, name); })
-                                 : held == kFrozenRecordNames;
-        if (!record || !known) {
-            return Damaged(std::move(backup), recordsKey, interfaces.names[i]);
-        }
-        backup.interfaces.emplace(interfaces.names[i], std::move(*record));
-    }
     return backup;
 }
 
-void LoadInto(const StoredBackup& backup, TuningSet& tuning) {
-    for (const StoredBackup::Value& v : backup.values) {
-        if (v.number) tuning.*v.member = *v.number;
+void ReadRecords(Registry& reg, const std::string& productKey, Family family,
+                 const Registry::KeyNames& interfaces, StoredBackup& backup) {
+    if (backup.state != State::Complete || LocationsOf(family).interfaceValues.empty()) return;
+    if (interfaces.error != kErrorSuccess) {
+        backup = Unreadable(std::move(backup), kInterfacesKey);
+        return;
+    }
+    if (backup.format == 0) {
+        // The plain values stand for every interface.
+        for (const std::string& itf : interfaces.names) {
+            for (const MachineValue& v : backup.machine.values) {
+                if (Contains(kFrozenRecordNames, v.name)) backup.machine.interfaces[itf].emplace_back(v.name, v.number);
+            }
+        }
+        return;
+    }
+    // Format 2 holds the values of its list, format 3 values this program
+    // writes into interfaces.
+    const std::string recordsKey = FamilyKey(productKey, family) + kStoreInterfacesKey;
+    const std::vector<Registry::Value> records =
+        interfaces.names.empty() ? std::vector<Registry::Value>()
+                                 : reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces.names);
+    if (AnyFailed(records)) {
+        backup = Unreadable(std::move(backup), recordsKey);
+        return;
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].Absent()) continue;  // added after the backup
+        auto record = records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
+        std::vector<std::string> held;
+        for (const auto& [name, number] : record.value_or(InterfaceRecord{})) held.push_back(name);
+        const bool known = backup.format == kFormatNamed
+                               ? std::all_of(held.begin(), held.end(),
+                                             [&](const auto& name) { return FindValue(family, true, name); })
+                               : held == kFrozenRecordNames;
+        if (!record || !known) {
+            backup = Damaged(std::move(backup), recordsKey, interfaces.names[i]);
+            return;
+        }
+        backup.machine.interfaces.emplace(interfaces.names[i], std::move(*record));
+    }
+}
+
+void LoadInto(const StoredBackup& backup, Family family, TuningSet& tuning) {
+    for (const MachineValue& v : backup.machine.values) {
+        const TcpipValue* row = StoredRow(family, v.name);
+        if (v.number && row) tuning.*row->member = *v.number;
     }
 }
 
@@ -327,7 +325,9 @@ Registry::KeyNames ListSetAside(Registry& reg, const std::string& productKey, Fa
 }
 
 SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family) {
-    const StoredBackup found = ReadBackup(reg, productKey, family, ListInterfaces(reg, family));
+    // A record a restore cannot take damages the store as a value does.
+    StoredBackup found = ReadBackup(reg, productKey, family);
+    if (found.state == State::Complete) ReadRecords(reg, productKey, family, ListInterfaces(reg, family), found);
     SetAside result{found.state, found.reason, kErrorSuccess, true, {}};
     if (result.state != State::Damaged) return result;
     // The first N whose name no key takes: a copy never goes into another.

@@ -79,18 +79,19 @@ std::string FamilyKey(const std::string& productKey, Family family);
 using InterfaceRecord = std::vector<std::pair<std::string, std::optional<std::int32_t>>>;
 
 // A value of the machine as a backup keeps it: a number, or none for one
-// that did not exist; a 95/98/ME value's text as it was.
+// that did not exist; on 95/98/ME its text as it was, where that stands for
+// the number.
 struct MachineValue {
     std::string name;
     std::optional<std::int32_t> number;
     std::string text;
 };
 
-// What a backup keeps of the machine: the plain values in the order of
-// LocationsOf(family).values, and on the NT family each interface's own.
+// What a backup keeps of the machine: the plain values, and on the NT
+// family each interface's own, by the interface's name.
 struct MachineValues {
     std::vector<MachineValue> values;
-    std::vector<std::pair<std::string, InterfaceRecord>> interfaces;
+    std::map<std::string, InterfaceRecord> interfaces;
 };
 
 // Writes a backup of `family` below `productKey`: the family key marked
@@ -115,31 +116,28 @@ struct StoredBackup {
         Damaged,     // a value it needs is missing or wrong: `reason`
         Unreadable,  // the flag or the store could not be read: `reason`
     };
-    struct Value {
-        std::string name;
-        TuningMember member;
-        std::optional<std::int32_t> number;
-        std::string text;  // 95/98/ME: the text as it was, when it stands for `number`
-    };
     State state = State::None;
     std::string reason{};
-    // The plain values in the store's order: all of them in a complete
-    // backup, those before the damage in a damaged one.
-    std::vector<Value> values{};
-    // Format 2 on: each interface's own values, for the interfaces asked
-    // about that the store has a record of. Before it the plain values
-    // stand for every interface.
-    bool perInterface = false;
-    std::map<std::string, InterfaceRecord> interfaces{};
+    // The format it was written in; 0 for the plain store of earlier versions.
+    std::int32_t format = 0;
+    // The plain values in the store's order (all of them in a complete
+    // backup, those before the damage in a damaged one), and the records of
+    // the interfaces a restore is to put back (ReadRecords).
+    MachineValues machine{};
 };
 
-// Reads the flag and the backup of `family` below `productKey`, with the
-// records of the network interfaces listed; a list that could not be read
-// makes the backup unreadable only where it needs them. Nothing is written.
-StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
-                        const Registry::KeyNames& interfaces);
+// Reads the flag and the family key of `family` below `productKey`: whether
+// a backup is there and complete, and its plain values. Nothing is written.
+StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family);
+// What a restore puts back into each network interface listed now, for a
+// complete backup: its own record (format 2 on; an interface added after
+// the backup has none, and is left alone), or in the plain store of earlier
+// versions the plain values. A record that is damaged or cannot be read,
+// or a list that could not be read whole, makes the backup so.
+void ReadRecords(Registry& reg, const std::string& productKey, Family family,
+                 const Registry::KeyNames& interfaces, StoredBackup& backup);
 // Loads the numbers a backup holds into `tuning`, which a restore writes from.
-void LoadInto(const StoredBackup& backup, TuningSet& tuning);
+void LoadInto(const StoredBackup& backup, Family family, TuningSet& tuning);
 
 // The keys (below HKEY_LOCAL_MACHINE) of a family's copies set aside:
 // every subkey of the product key whose name begins with "<family key

@@ -29,24 +29,27 @@ clsShutdownNT& Form1::objShutdown() {
 
 std::string Form1::ProductKey() const { return vornix::ProductKey(services_.productName); }
 
-std::optional<Form1::FamilyStep> Form1::StartFamilyStep() {
+std::optional<Family> Form1::StartStep() {
     lastFailure_.clear();
     const std::optional<Family> family = FamilyOf(objOS().OperatingPlatform());
-    if (!family) {
-        Fail(text::kReasonUnknownWindows);
-        return std::nullopt;
-    }
-    return FamilyStep{*family, ListInterfaces(objReg(), *family)};
+    if (!family) Fail(text::kReasonUnknownWindows);
+    return family;
 }
 
-StoredBackup Form1::ReadStore(const FamilyStep& step) {
-    return ReadBackup(objReg(), ProductKey(), step.family, step.interfaces);
-}
-
-bool Form1::InterfacesListed(const FamilyStep& step) {
-    if (step.interfaces.error == kErrorSuccess) return true;
+bool Form1::ListInterfacesOnce(Family family, std::vector<std::string>& names) {
+    Registry::KeyNames listed = ListInterfaces(objReg(), family);
+    names = std::move(listed.names);
+    if (listed.error == kErrorSuccess) return true;
     Fail(text::Naming(text::kReasonReadFailed, kInterfacesKey));
     return false;
+}
+
+StoredBackup Form1::ReadStore(Family family) {
+    StoredBackup backup = ReadBackup(objReg(), ProductKey(), family);
+    if (backup.state == StoredBackup::State::Complete) {
+        ReadRecords(objReg(), ProductKey(), family, ListInterfaces(objReg(), family), backup);
+    }
+    return backup;
 }
 
 bool Form1::Written(long result, Family family) {
@@ -94,8 +97,10 @@ void Form1::Form_Load(const std::string& exeFolder, const std::string& baseName)
         reg.SaveRegString(kHkeyLocalMachine, ProductKey(), kInstallPathName,
                           exeFolder + "\\" + baseName + ".exe");
     }
-    const std::optional<FamilyStep> step = StartFamilyStep();
-    if (step && ReadStore(*step).state == StoredBackup::State::Complete) {
+    // Restore is offered for a complete store: read without listing the
+    // interfaces, whose records only a restore takes.
+    const std::optional<Family> family = StartStep();
+    if (family && ReadBackup(reg, ProductKey(), *family).state == StoredBackup::State::Complete) {
         controls_.cmdRestore.SetEnabled(true);
         controls_.lblOptimizeStatus.SetCaption(text::kStatusBackupExists);
     }

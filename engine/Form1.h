@@ -74,24 +74,21 @@ private:
     clsShutdownNT& objShutdown();
 
     // The start of a step that reads or writes the TCP/IP values: an
-    // earlier failure forgotten, the running family, and its interfaces
-    // listed once, so that those that come or go meanwhile do not change the
-    // list (`error` set when it could not be read whole). None (with the
-    // reason kept) on a Windows the program does not know, where nothing may
-    // be read or written.
-    struct FamilyStep {
-        Family family;
-        Registry::KeyNames interfaces;
-    };
-    std::optional<FamilyStep> StartFamilyStep();
-    // The store of the step's family, with its interfaces' records.
-    StoredBackup ReadStore(const FamilyStep& step);
+    // earlier failure forgotten, and the running family. None (with the
+    // reason kept) on a Windows the program does not know, where nothing
+    // may be read or written.
+    std::optional<Family> StartStep();
+    // The family's network interfaces, listed once for the step, so that
+    // those that come or go meanwhile do not change the list; false (with
+    // the reason kept) when it could not be read whole.
+    bool ListInterfacesOnce(Family family, std::vector<std::string>& names);
+    // The store of the family as a restore takes it: with the records of
+    // the interfaces listed now when it is complete.
+    StoredBackup ReadStore(Family family);
     // The steps' work: false, with the reason kept, when it is not all done.
-    bool Backup(const FamilyStep& step);
-    bool Apply(const FamilyStep& step);
-    bool Restore(const FamilyStep& step, const StoredBackup& backup);
-    // The interfaces could not be listed whole: false, with the reason kept.
-    bool InterfacesListed(const FamilyStep& step);
+    bool Backup(Family family);
+    bool Apply(Family family);
+    bool Restore(Family family, const StoredBackup& backup);
     // A write the registry refused (`result` not 0): false, with the reason kept.
     bool Written(long result, Family family);
 
@@ -115,11 +112,11 @@ private:
     std::string lastFailure_;
     long lastWriteError_ = 0;
     std::optional<Family> writeFamily_;  // the family lastWriteError_ was met on
-    // Step 10 of the run, read once for the whole run: the family and its
-    // interfaces, the store as found (what a restore run writes back at
-    // step 20, and whether Restore is offered at its end), and, when it made
-    // a fresh backup, the copies set aside beside it. Empty outside a run.
-    std::optional<FamilyStep> runStep_;
+    // Step 10 of the run, read once for the whole run: the family, the
+    // store as found (what a restore run writes back at step 20, and whether
+    // Restore is offered at its end), and, when it made a fresh backup, the
+    // copies set aside beside it. Empty outside a run.
+    std::optional<Family> runFamily_;
     std::optional<StoredBackup> runBackup_;
     bool backedUpNow_ = false;  // step 10 of the run made a fresh backup
     Registry::KeyNames freshBackupCopies_;

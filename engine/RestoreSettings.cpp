@@ -11,23 +11,18 @@
 namespace vornix {
 
 bool Form1::RestoreSettings() {
-    const std::optional<FamilyStep> step = StartFamilyStep();
-    return step && Restore(*step, ReadStore(*step));
+    const std::optional<Family> family = StartStep();
+    return family && Restore(*family, ReadStore(*family));
 }
 
-bool Form1::Restore(const FamilyStep& step, const StoredBackup& backup) {
-    LoadInto(backup, tuning_);
-    if (backup.state == StoredBackup::State::None) {
-        Fail(text::kReasonNoBackup);
-        return false;
-    }
+bool Form1::Restore(Family family, const StoredBackup& backup) {
+    LoadInto(backup, family, tuning_);
     if (backup.state != StoredBackup::State::Complete) {
-        Fail(backup.reason);
+        Fail(backup.state == StoredBackup::State::None ? text::kReasonNoBackup : backup.reason);
         return false;
     }
     std::vector<WrittenValue> written;
-    const std::vector<KeyChanges> plan = PlanRestore(step.family, backup, step.interfaces.names);
-    return Written(WriteChanges(objReg(), plan, written), step.family);
+    return Written(WriteChanges(objReg(), PlanRestore(family, backup), written), family);
 }
 
 }  // namespace vornix

@@ -73,7 +73,7 @@ void Form1::StartRun(bool optimizeMode) {
     runActive_ = true;
     lastFailure_.clear();
     lastWriteError_ = 0;
-    runStep_.reset();
+    runFamily_.reset();
     runBackup_.reset();
     backedUpNow_ = false;
     freshBackupCopies_ = {};
@@ -99,7 +99,7 @@ void Form1::EndRun() {
     // Restore is offered when step 10 found a complete backup or made one.
     const bool backup =
         backedUpNow_ || (runBackup_ && runBackup_->state == StoredBackup::State::Complete);
-    runStep_.reset();
+    runFamily_.reset();
     runBackup_.reset();
     runActive_ = false;
     controls_.cmdOptimize.SetEnabled(true);
@@ -122,9 +122,9 @@ void Form1::tmrOptimize_Timer() {
 }
 
 bool Form1::CheckBackup() {
-    runStep_ = StartFamilyStep();
-    if (!runStep_) return false;
-    runBackup_ = ReadStore(*runStep_);
+    runFamily_ = StartStep();
+    if (!runFamily_) return false;
+    runBackup_ = ReadStore(*runFamily_);
     switch (runBackup_->state) {
         case StoredBackup::State::Complete:
             return true;
@@ -133,11 +133,10 @@ bool Form1::CheckBackup() {
                 Fail(text::kReasonNoBackup);
                 return false;
             }
-            backedUpNow_ = Backup(*runStep_);
+            backedUpNow_ = Backup(*runFamily_);
             // Copies set aside beside the fresh backup are named at the
-            // end of the run; a list that cannot be read names none and
-            // stops nothing.
-            if (backedUpNow_) freshBackupCopies_ = ListSetAside(objReg(), ProductKey(), runStep_->family);
+            // end of the run; a list that cannot be read stops nothing.
+            if (backedUpNow_) freshBackupCopies_ = ListSetAside(objReg(), ProductKey(), *runFamily_);
             return backedUpNow_;
         case StoredBackup::State::Damaged:
         case StoredBackup::State::Unreadable:
@@ -159,7 +158,7 @@ void Form1::RunStep(int value) {
             StepGuard guard(stepRunning_);
             done = value == 10          ? CheckBackup()
                    : blnOptimizeMode_ ? ApplyTuning()
-                                      : Restore(*runStep_, *runBackup_);
+                                      : Restore(*runFamily_, *runBackup_);
         }
         // Without a complete backup nothing may be changed: the run ends at
         // the step that could not do its work.

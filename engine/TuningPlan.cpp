@@ -39,11 +39,6 @@ std::vector<KeyChanges> Plan(Family family, const std::vector<std::string>& inte
     return changes;
 }
 
-template <class Pairs>
-auto Find(const Pairs& pairs, const std::string& name) {
-    return std::find_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p.first == name; });
-}
-
 }  // namespace
 
 std::vector<KeyChanges> PlanOptimize(Family family, const TuningSet& tuning,
@@ -53,22 +48,20 @@ std::vector<KeyChanges> PlanOptimize(Family family, const TuningSet& tuning,
     });
 }
 
-std::vector<KeyChanges> PlanRestore(Family family, const StoredBackup& backup,
-                                    const std::vector<std::string>& interfaces) {
+std::vector<KeyChanges> PlanRestore(Family family, const StoredBackup& backup) {
+    std::vector<std::string> interfaces;
+    for (const auto& [name, record] : backup.machine.interfaces) interfaces.push_back(name);
     return Plan(family, interfaces, [&](const std::string& itf, const Located& v) -> std::optional<Held> {
-        // An interface's own record; in the plain store the plain values
-        // stand for every interface.
-        if (!itf.empty() && backup.perInterface) {
-            const auto record = backup.interfaces.find(itf);
-            if (record == backup.interfaces.end()) return std::nullopt;  // added after the backup
-            const auto value = Find(record->second, v.name);
-            if (value == record->second.end()) return std::nullopt;
+        if (!itf.empty()) {
+            const InterfaceRecord& record = backup.machine.interfaces.at(itf);
+            const auto value = std::find_if(record.begin(), record.end(), [&](const auto& r) { return r.first == v.name; });
+            if (value == record.end()) return std::nullopt;
             return Held{value->second};
         }
-        const auto value = std::find_if(backup.values.begin(), backup.values.end(),
-                                        [&](const StoredBackup::Value& s) { return s.name == v.name; });
-        if (value == backup.values.end()) return std::nullopt;
-        return Held{value->number, itf.empty() ? value->text : std::string()};
+        const auto& values = backup.machine.values;
+        const auto value = std::find_if(values.begin(), values.end(), [&](const MachineValue& s) { return s.name == v.name; });
+        if (value == values.end()) return std::nullopt;
+        return Held{value->number, value->text};
     });
 }
 

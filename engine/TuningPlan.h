@@ -28,12 +28,9 @@ std::vector<KeyChanges> PlanOptimize(Family family, const TuningSet& tuning,
 
 // A restore from a complete backup: each value the backup holds put back
 // where the family's stack reads it, or deleted where it did not exist
-// (95/98/ME: in the text it had, where the backup has it). Each interface
-// listed gets its own values back, or in a store before format 2 the plain
-// ones; an interface the backup has no record of is left alone, and so is
-// any value the backup does not hold.
-std::vector<KeyChanges> PlanRestore(Family family, const StoredBackup& backup,
-                                    const std::vector<std::string>& interfaces);
+// (95/98/ME: in the text it had, where the backup has it), and into each
+// interface its record. Any value the backup does not hold is left alone.
+std::vector<KeyChanges> PlanRestore(Family family, const StoredBackup& backup);
 
 // Writes the changes, every value read back and every deleted one looked
 // for. A key that cannot be written does not stop the others; an interface

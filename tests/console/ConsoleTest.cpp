@@ -246,6 +246,29 @@ TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
                   .find(heldNT));
 }
 
+// Each reads what it decides on: start-up and `vornix backup` the store,
+// never the network interfaces, whose records only a restore takes;
+// `vornix status` lists them once, for their values.
+TEST(ConsoleRun, OnlyARestoreListsTheInterfacesForTheStore) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}", "{B}", "{C}"});
+    m.Optimize();
+    int listed = 0;
+    m.registry.SetFaultHook([&](const MemoryRegistryApi::Call& c) {
+        listed += c.op == MemoryRegistryApi::Op::EnumKey && c.path == kInterfacesKey;
+        return kErrorSuccess;
+    });
+    m.form->Form_Load("C:\\", "VornixInternetOptimizer");
+    EXPECT_TRUE(m.controls.cmdRestore.enabled);
+    EXPECT_EQ(ExitCode::Done, backup(m).code);
+    EXPECT_EQ(0, listed);
+    Registry reg(m.registry, m.codePage);
+    ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
+    EXPECT_EQ(4, listed) << "three interfaces and the end of the list";
+    m.Restore();
+    EXPECT_EQ(8, listed);
+}
+
 // `vornix backup --set-aside` moves a damaged store aside whole, changes
 // nothing but the product key, and lets the next optimize back up afresh; a
 // complete or absent store it leaves alone. A copy set aside counts as a
