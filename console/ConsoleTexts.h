@@ -42,8 +42,6 @@ inline constexpr const char* kBackupDamaged = "已损坏，";
 inline constexpr const char* kBackupUnreadable = "无法读取，";
 // A copy `backup --set-aside` made, by its key; in status, its values below.
 inline constexpr const char* kSetAsideCopy = "移到一旁的备份：";
-// The product key's subkeys could not be listed, followed by the key.
-inline constexpr const char* kCopiesNotListed = "无法列出移到一旁的备份：";
 // A value of a copy that is neither a DWORD nor a string: its type, then its bytes.
 inline constexpr const char* kStoredType = "类型 ";
 inline constexpr const char* kChoice = "选择：";

@@ -183,11 +183,14 @@ void Form1::CloseRun() {
     const RunKind kind = blnOptimizeMode_ ? RunKind::Optimize : RunKind::Restore;
     // A fresh backup beside copies set aside holds the values as they were
     // just now, which may be an earlier run's: the user is told where the
-    // copies are.
+    // copies are, or that they could not be listed.
     std::vector<std::string> notes;
     if (blnOptimizeMode_) notes = ClosingNotes(objOS().RealVersion(), written_);
     if (!freshBackupCopies_.names.empty()) {
         notes.push_back(text::FreshBackupBesideCopies(freshBackupCopies_.names));
+    }
+    if (freshBackupCopies_.error != kErrorSuccess) {
+        notes.push_back(text::Naming(text::kCopiesNotListed, ProductKey()));
     }
     EndRun();
     if (controls_.dialogs.Show({.kind = Dialog::Kind::OfferRestart, .run = kind, .notes = notes}) &&

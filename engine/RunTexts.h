@@ -80,6 +80,10 @@ inline constexpr const char* kFreshBackupBesideCopies =
     "注意：没有可用的备份，因此新建了备份。新备份保存的是优化前此刻的值，可能是以前某次优化写入的值。"
     "移到一旁的备份仍保存在：";
 
+// The product key's subkeys could not be listed, followed by the key: there
+// may be copies set aside that no text names.
+inline constexpr const char* kCopiesNotListed = "无法列出移到一旁的备份：";
+
 inline std::string FreshBackupBesideCopies(const std::vector<std::string>& keys) {
     std::string line = kFreshBackupBesideCopies;
     for (std::size_t i = 0; i < keys.size(); ++i) {

@@ -355,7 +355,8 @@ TEST(ConsoleRun, EveryCopyIsCountedByItsPrefix) {
 
 // The copies set aside are listed apart from the backup: a listing that
 // fails stops no run and hides no Restore, and where the copies matter (the
-// console tool's answers) it is said, and never answered as "nothing there".
+// console tool's answers, the closing question after a fresh backup) it is
+// said, and never answered as "nothing there".
 TEST(ConsoleRun, CopiesThatCannotBeListedStopNothingAndAreNeverTakenForNone) {
     TestMachine m(Windows::XP);
     m.StockXP({"{A}"});
@@ -372,7 +373,9 @@ TEST(ConsoleRun, CopiesThatCannotBeListedStopNothingAndAreNeverTakenForNone) {
     EXPECT_EQ(ExitCode::NotCompleted, runOn(m, restore).first);
     m.Optimize();
     EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
-    EXPECT_EQ(RestartNeededText(RunKind::Optimize) + text::kRestartQuestion, m.controls.boxes.shown.back().prompt);
+    EXPECT_EQ(RestartNeededText(RunKind::Optimize) + text::kRestartQuestion + "\r\n\r\n" + unlisted,
+              m.controls.boxes.shown.back().prompt)
+        << "a fresh backup beside copies that may be there";
     EXPECT_EQ(ExitCode::BackupBesideCopies, backup(m).code) << "a restore, and the key kept";
     Registry reg(m.registry, m.codePage);
     const Status status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
