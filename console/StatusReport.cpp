@@ -134,12 +134,12 @@ std::string CopyLines(const HeldBackups& held, bool values) {
     for (const SetAsideCopy& copy : held.copies) {
         lines += text::kSetAsideCopy + ("HKEY_LOCAL_MACHINE\\" + copy.key) + "\n";
         if (!values) continue;
-        for (const SetAsideCopy::Entry& e : copy.values) {
-            std::string line = "  " + (e.subkey.empty() ? e.name : e.subkey + "\\" + e.name);
+        for (const Registry::TreeValue& e : copy.tree.values) {
+            std::string line = "  " + (e.key.empty() ? e.name : e.key + "\\" + e.name);
             line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
             lines += line + StoredText(e.value) + "\n";
         }
-        if (copy.error != kErrorSuccess) {
+        if (copy.tree.error != kErrorSuccess) {
             lines += "  " + text::Naming(text::kReasonReadFailed, copy.key) + "\n";
         }
     }
@@ -327,11 +327,11 @@ std::string StatusJson(const Status& status) {
         const SetAsideCopy& copy = status.held.copies[i];
         out += std::string(i ? "," : "") + "{\"key\":" + Json("HKEY_LOCAL_MACHINE\\" + copy.key) +
                ",\"family\":" + Json(FamilyId(copy.family)) +
-               ",\"readable\":" + (copy.error == kErrorSuccess ? "true" : "false") + ",\"values\":[";
-        for (std::size_t j = 0; j < copy.values.size(); ++j) {
-            const SetAsideCopy::Entry& e = copy.values[j];
+               ",\"readable\":" + (copy.tree.error == kErrorSuccess ? "true" : "false") + ",\"values\":[";
+        for (std::size_t j = 0; j < copy.tree.values.size(); ++j) {
+            const Registry::TreeValue& e = copy.tree.values[j];
             out += std::string(j ? "," : "") + "{";
-            if (!e.subkey.empty()) out += "\"subkey\":" + Json(e.subkey) + ",";
+            if (!e.key.empty()) out += "\"subkey\":" + Json(e.key) + ",";
             out += "\"name\":" + Json(e.name);
             if (!e.value.Read()) {
                 out += ",\"state\":\"unreadable\"";

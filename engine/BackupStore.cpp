@@ -359,29 +359,7 @@ SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Fam
 }
 
 SetAsideCopy ReadSetAsideCopy(Registry& reg, const std::string& key, Family family) {
-    SetAsideCopy copy{key, family, kErrorSuccess, {}};
-    auto note = [&](long error) {
-        if (copy.error == kErrorSuccess) copy.error = error;
-    };
-    // Depth first: a key's values, then each subkey's.
-    auto read = [&](auto& self, const std::string& subkey) -> void {
-        const std::string path = subkey.empty() ? key : key + "\\" + subkey;
-        const Registry::KeyNames names = reg.ValueNames(kHkeyLocalMachine, path);
-        note(names.error);
-        const std::vector<Registry::Value> values =
-            reg.ReadRegValues(kHkeyLocalMachine, path, names.names);
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            if (!values[i].Read()) note(values[i].error);
-            copy.values.push_back({subkey, names.names[i], values[i]});
-        }
-        const Registry::KeyNames subkeys = reg.SubKeyNames(kHkeyLocalMachine, path);
-        note(subkeys.error);
-        for (const std::string& name : subkeys.names) {
-            self(self, subkey.empty() ? name : subkey + "\\" + name);
-        }
-    };
-    read(read, {});
-    return copy;
+    return {key, family, reg.ReadRegTree(kHkeyLocalMachine, key)};
 }
 
 }  // namespace vornix

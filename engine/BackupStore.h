@@ -167,15 +167,9 @@ SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Fam
 // A set-aside copy as it is stored: every value of its key and of the keys
 // below it, in the order the registry lists them.
 struct SetAsideCopy {
-    struct Entry {
-        std::string subkey;  // below the copy's key; empty for the key itself
-        std::string name;
-        Registry::Value value;
-    };
     std::string key;  // below HKEY_LOCAL_MACHINE
     Family family;
-    long error = 0;  // the code that kept part of it from being read
-    std::vector<Entry> values;
+    Registry::Tree tree;
 };
 SetAsideCopy ReadSetAsideCopy(Registry& reg, const std::string& key, Family family);
 

@@ -370,34 +370,53 @@ long Registry::DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
 
 // Whole trees.
 
+Registry::Tree Registry::ReadRegTree(std::int32_t hKey, const std::string& path) {
+    Tree tree;
+    auto note = [&](long error) {
+        if (tree.error == kErrorSuccess) tree.error = error;
+    };
+    auto read = [&](auto& self, const std::string& key) -> void {
+        const std::string full = key.empty() ? path : path + "\\" + key;
+        const KeyNames names = ValueNames(hKey, full);
+        note(names.error);
+        if (names.error == kErrorFileNotFound) return;
+        tree.keys.push_back(key);
+        const std::vector<Value> values = ReadRegValues(hKey, full, names.names);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (!values[i].Read()) note(values[i].Absent() ? kErrorInvalidData : values[i].error);
+            tree.values.push_back({key, names.names[i], values[i]});
+        }
+        const KeyNames subkeys = SubKeyNames(hKey, full);
+        note(subkeys.error);
+        for (const std::string& name : subkeys.names) self(self, key.empty() ? name : key + "\\" + name);
+    };
+    read(read, {});
+    return tree;
+}
+
 long Registry::CopyRegTree(std::int32_t hKey, const std::string& from, const std::string& to) {
-    const KeyNames listed = ValueNames(hKey, from);
-    if (listed.error != kErrorSuccess) return listed.error;
-    const std::vector<std::string>& names = listed.names;
     // Every value is read before the copy is made, and must read back the
     // same from it: a name the code page cannot carry fails here.
-    const std::vector<Value> values = ReadRegValues(hKey, from, names);
-    for (const Value& v : values) {
-        if (!v.Read()) return v.error == kErrorFileNotFound ? kErrorInvalidData : v.error;
-    }
-    {
-        OpenKey key(api_);
-        if (!key.Create(hKey, codePage_.ToAnsi(to))) return key.result();
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            const long result = api_.SetValue(key.get(), codePage_.ToAnsi(names[i]), values[i].type,
-                                              values[i].data.data(), values[i].size);
+    const Tree tree = ReadRegTree(hKey, from);
+    if (tree.error != kErrorSuccess) return tree.error;
+    for (const std::string& key : tree.keys) {
+        OpenKey copy(api_);
+        if (!copy.Create(hKey, codePage_.ToAnsi(key.empty() ? to : to + "\\" + key))) return copy.result();
+        for (const TreeValue& v : tree.values) {
+            const long result = v.key != key ? kErrorSuccess
+                                             : api_.SetValue(copy.get(), codePage_.ToAnsi(v.name), v.value.type,
+                                                             v.value.data.data(), v.value.size);
             if (result != kErrorSuccess) return result;
         }
     }
-    const std::vector<Value> copied = ReadRegValues(hKey, to, names);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (!copied[i].Read()) return copied[i].error;
-        if (copied[i].type != values[i].type || copied[i].data != values[i].data) return kErrorInvalidData;
-    }
-    const KeyNames subkeys = SubKeyNames(hKey, from);
-    if (subkeys.error != kErrorSuccess) return subkeys.error;
-    for (const std::string& name : subkeys.names) {
-        if (const long result = CopyRegTree(hKey, from + "\\" + name, to + "\\" + name)) return result;
+    const Tree copied = ReadRegTree(hKey, to);
+    if (copied.error != kErrorSuccess) return copied.error;
+    for (const TreeValue& v : tree.values) {
+        const auto at = std::find_if(copied.values.begin(), copied.values.end(),
+                                     [&](const TreeValue& c) { return c.key == v.key && c.name == v.name; });
+        if (at == copied.values.end() || at->value.type != v.value.type || at->value.data != v.value.data) {
+            return kErrorInvalidData;
+        }
     }
     return kErrorSuccess;
 }

@@ -149,6 +149,22 @@ public:
     long DeleteRegValues(std::int32_t hKey, const std::string& StrPath,
                          const std::vector<std::string>& names);
 
+    // The key with everything below it, depth first: each key by its path
+    // below `path` (empty for the key itself), and each value with its key,
+    // in the order the registry lists them. `error` is 0 when all of it was
+    // read, and otherwise the first code that kept a part from being read
+    // (ERROR_INVALID_DATA for a value listed but then not found).
+    struct TreeValue {
+        std::string key;
+        std::string name;
+        Value value;
+    };
+    struct Tree {
+        long error = kErrorSuccess;
+        std::vector<std::string> keys;
+        std::vector<TreeValue> values;
+    };
+    Tree ReadRegTree(std::int32_t hKey, const std::string& path);
     // Copies the key `from` with every value (type and bytes exactly) and
     // every subkey to `to`, and reads each value back from the copy. 0 when
     // the copy is whole; otherwise the code that stopped it, with `from`

@@ -82,8 +82,15 @@ public:
     // path left out, a line a key and a value with its type and bytes:
     // two trees that hold the same give the same text, whatever their names.
     std::string TreeState(const std::string& key) const {
+        const Registry::Tree tree = reg->ReadRegTree(kHkeyLocalMachine, key);
+        auto shown = [](const std::string& sub) { return sub.empty() ? sub : "\\" + sub; };
         std::set<std::string> lines;
-        Collect(key, "", lines);
+        for (const std::string& sub : tree.keys) lines.insert(shown(sub) + "\\");
+        for (const Registry::TreeValue& v : tree.values) {
+            std::string bytes;
+            for (const std::uint8_t b : v.value.data) bytes += "0123456789abcdef"[b >> 4], bytes += "0123456789abcdef"[b & 15];
+            lines.insert(shown(v.key) + "|" + v.name + " " + std::to_string(v.value.type) + " " + bytes);
+        }
         std::string text;
         for (const std::string& line : lines) text += line + "\n";
         return text;
@@ -100,20 +107,6 @@ public:
     std::unique_ptr<Registry> reg;  // the test's own view of the registry
 
 private:
-    void Collect(const std::string& key, const std::string& shown, std::set<std::string>& lines) const {
-        const Registry::KeyNames names = reg->ValueNames(kHkeyLocalMachine, key);
-        if (names.error != kErrorFileNotFound) lines.insert(shown + "\\");
-        const std::vector<Registry::Value> values = reg->ReadRegValues(kHkeyLocalMachine, key, names.names);
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            std::string bytes;
-            for (const std::uint8_t b : values[i].data) bytes += "0123456789abcdef"[b >> 4], bytes += "0123456789abcdef"[b & 15];
-            lines.insert(shown + "|" + names.names[i] + " " + std::to_string(values[i].type) + " " + bytes);
-        }
-        for (const std::string& sub : reg->SubKeyNames(kHkeyLocalMachine, key).names) {
-            Collect(key + "\\" + sub, shown + "\\" + sub, lines);
-        }
-    }
-
     std::unique_ptr<RealMachine> real_;
     std::set<std::string> interfaces_;
 };
