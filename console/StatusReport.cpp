@@ -11,44 +11,31 @@
 namespace vornix {
 namespace {
 
-using State = ManagedValue::State;
-
 const char* FamilyName(Family family) {
     return family == Family::Win9x ? text::kFamilyWin9x : text::kFamilyNT;
 }
 
 const char* FamilyId(Family family) { return family == Family::Win9x ? "95/98/ME" : "NT"; }
 
-// Reads the values of `table` that sit in `key` (the table's own key, or an
-// interface key for the interface values).
+// Reads the values that sit in `key` (a family key, or an interface key for
+// the interface values).
 void ReadValues(Registry& reg, const Status& status, const std::string& key,
                 const std::string& interfaceName, const std::vector<Located>& values,
                 const std::optional<TuningSet>& proposed, std::vector<ManagedValue>& out) {
-    const Family family = *status.family;
-    const std::vector<std::string> names = NamesOf(values);
-    const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names, Registry::NameForm::Ansi,
-                                                                Registry::Reading::OneByOne);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        ManagedValue value{key,      interfaceName, names[i], State::NotSet, 0, read[i].text, {},
-                           ReadsOn(status.version, !interfaceName.empty(), names[i])};
-        const NumberRead number = ToNumber(family, read[i]);
-        switch (number.kind) {
-            case NumberRead::Number: value.state = State::Set; value.current = number.value; break;
-            case NumberRead::Absent: value.state = State::NotSet; break;
-            case NumberRead::NotNumber: value.state = State::NotANumber; break;
-            case NumberRead::Failed: value.state = State::Unreadable; break;
-        }
-        if (proposed) value.proposed = (*proposed).*values[i].value->member;
-        out.push_back(std::move(value));
+    const std::vector<NumberRead> read = ReadNumbers(reg, *status.family, key, values);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        out.push_back({key, interfaceName, values[i].name, read[i], std::nullopt,
+                       ReadsOn(status.version, !interfaceName.empty(), values[i].name)});
+        if (proposed) out.back().proposed = (*proposed).*values[i].value->member;
     }
 }
 
-std::string Current(const ManagedValue& v) {
-    switch (v.state) {
-        case State::Set: return std::to_string(v.current);
-        case State::NotSet: return text::kNotSet;
-        case State::Unreadable: return text::kUnreadable;
-        case State::NotANumber: return text::kNotANumber;
+std::string Current(const NumberRead& v) {
+    switch (v.kind) {
+        case NumberRead::Number: return std::to_string(v.value);
+        case NumberRead::Absent: return text::kNotSet;
+        case NumberRead::Failed: return text::kUnreadable;
+        case NumberRead::NotNumber: return text::kNotANumber;
     }
     return {};
 }
@@ -71,12 +58,12 @@ std::string Json(const std::string& s) {
     return out + "\"";
 }
 
-const char* StateId(State state) {
-    switch (state) {
-        case State::Set: return "set";
-        case State::NotSet: return "not set";
-        case State::Unreadable: return "unreadable";
-        case State::NotANumber: return "not a number";
+const char* StateId(NumberRead::Kind kind) {
+    switch (kind) {
+        case NumberRead::Number: return "set";
+        case NumberRead::Absent: return "not set";
+        case NumberRead::Failed: return "unreadable";
+        case NumberRead::NotNumber: return "not a number";
     }
     return "";
 }
@@ -295,7 +282,7 @@ std::string StatusText(const Status& status) {
         std::string line = "  " + v.name;
         line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
         const std::size_t column = line.size();
-        line += Current(v);
+        line += Current(v.current);
         if (v.proposed) line += text::kBecomes + std::to_string(*v.proposed);
         if (v.proposed && v.reads.answer == WindowsReads::Answer::NotRead) line += text::kNotReadMark;
         out += line + "\n" + std::string(column, ' ') + ReadsText(v.reads) + "\n";
@@ -363,11 +350,11 @@ std::string StatusJson(const Status& status) {
         const ManagedValue& v = status.values[i];
         out += std::string(i ? "," : "") + "{\"key\":" + Json("HKEY_LOCAL_MACHINE\\" + v.key);
         if (!v.interfaceName.empty()) out += ",\"interface\":" + Json(v.interfaceName);
-        out += ",\"name\":" + Json(v.name) + ",\"state\":" + Json(StateId(v.state)) +
-               ",\"current\":" + (v.state == State::Set ? std::to_string(v.current) : "null");
-        if (status.family == Family::Win9x && v.state != State::NotSet &&
-            v.state != State::Unreadable) {
-            out += ",\"text\":" + Json(v.text);
+        const NumberRead::Kind kind = v.current.kind;
+        out += ",\"name\":" + Json(v.name) + ",\"state\":" + Json(StateId(kind)) +
+               ",\"current\":" + (kind == NumberRead::Number ? std::to_string(v.current.value) : "null");
+        if (status.family == Family::Win9x && kind != NumberRead::Absent && kind != NumberRead::Failed) {
+            out += ",\"text\":" + Json(v.current.text);
         }
         if (v.proposed) out += ",\"new\":" + std::to_string(*v.proposed);
         out += ",\"windowsReads\":" + Json(AnswerId(v.reads.answer)) + ",\"why\":" + Json(v.reads.reason);

@@ -19,13 +19,10 @@
 namespace vornix {
 
 struct ManagedValue {
-    enum class State { Set, NotSet, Unreadable, NotANumber };
     std::string key;            // below HKEY_LOCAL_MACHINE
     std::string interfaceName;  // the interface whose key this is, if one
     std::string name;
-    State state = State::NotSet;
-    std::int32_t current = 0;               // when set
-    std::string text;                       // a 95/98/ME value's text, as stored
+    NumberRead current;                     // what it holds now
     std::optional<std::int32_t> proposed;   // what an optimize run writes
     WindowsReads reads;                     // whether the running Windows reads it
 };

@@ -13,36 +13,6 @@
 #include "engine/TcpipValues.h"
 
 namespace vornix {
-namespace {
-
-// Reads the values of `key`, by name into `out`. A value that cannot be
-// read, or exists but holds no number, stops the backup: false, with the
-// reason.
-bool ReadSources(Registry& reg, Family family, const std::string& key,
-                 const std::vector<Located>& values, std::map<std::string, MachineValue>& out,
-                 std::string& failure) {
-    const std::vector<std::string> names = NamesOf(values);
-    const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names, Registry::NameForm::Ansi,
-                                                                Registry::Reading::OneByOne);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const NumberRead number = ToNumber(family, read[i]);
-        if (number.kind == NumberRead::Failed) {
-            failure = text::Naming(text::kReasonReadFailed, key);
-            return false;
-        }
-        if (number.kind == NumberRead::NotNumber) {
-            failure = text::Naming(text::kReasonNotNumber, key, names[i]);
-            return false;
-        }
-        out[names[i]] = {names[i],
-                         number.kind == NumberRead::Absent ? std::nullopt
-                                                           : std::optional(number.value),
-                         read[i].text};
-    }
-    return true;
-}
-
-}  // namespace
 
 bool Form1::BackupSettings() {
     const std::optional<Family> family = StartStep();
@@ -53,37 +23,40 @@ bool Form1::Backup(Family family) {
     std::vector<std::string> interfaces;
     if (!ListInterfacesOnce(family, interfaces)) return false;
     const FamilyLocations& where = LocationsOf(family);
-    Registry& reg = objReg();
 
     // Everything is read before anything is written: each interface's own
-    // values, then the family's keys.
+    // values, then the family's keys. A value that cannot be read, or
+    // exists but holds no number, stops the backup.
     MachineValues machine;
-    std::map<std::string, MachineValue> lastInterface, keys;
+    std::map<std::string, MachineValue> read;  // the last read of each name
+    auto take = [&](const std::string& key, const std::vector<Located>& values, InterfaceRecord* record) {
+        const std::vector<NumberRead> numbers = ReadNumbers(objReg(), family, key, values);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (numbers[i].kind == NumberRead::Failed || numbers[i].kind == NumberRead::NotNumber) {
+                Fail(numbers[i].kind == NumberRead::Failed ? text::Naming(text::kReasonReadFailed, key)
+                                                           : text::Naming(text::kReasonNotNumber, key, values[i].name));
+                return false;
+            }
+            const auto number = numbers[i].kind == NumberRead::Number ? std::optional(numbers[i].value) : std::nullopt;
+            if (record) record->emplace_back(values[i].name, number);
+            read[values[i].name] = {values[i].name, number, numbers[i].text};
+        }
+        return true;
+    };
     for (const std::string& name : interfaces) {
-        lastInterface.clear();
-        if (!ReadSources(reg, family, InterfaceKey(name), where.interfaceValues, lastInterface, lastFailure_)) {
-            return false;
-        }
-        for (const Located& v : where.interfaceValues) {
-            machine.interfaces[name].emplace_back(v.name, lastInterface[v.name].number);
-        }
+        if (!take(InterfaceKey(name), where.interfaceValues, &machine.interfaces[name])) return false;
     }
     for (const TcpipKey& key : where.keys) {
-        if (!ReadSources(reg, family, key.path, key.values, keys, lastFailure_)) return false;
+        if (!take(key.path, key.values, nullptr)) return false;
     }
     // A value of the store comes from the family's key of its name; one only
     // the interfaces have (MTU) from the last interface, or from the tuning
     // set when there is no interface.
     for (const Located& v : where.values) {
-        if (const auto at = keys.find(v.name); at != keys.end()) {
-            machine.values.push_back(at->second);
-        } else if (const auto own = lastInterface.find(v.name); own != lastInterface.end()) {
-            machine.values.push_back(own->second);
-        } else {
-            machine.values.push_back({v.name, tuning_.*v.value->member, {}});
-        }
+        const auto at = read.find(v.name);
+        machine.values.push_back(at != read.end() ? at->second : MachineValue{v.name, tuning_.*v.value->member, {}});
     }
-    return Written(WriteBackup(reg, ProductKey(), family, machine), family);
+    return Written(WriteBackup(objReg(), ProductKey(), family, machine), family);
 }
 
 }  // namespace vornix

@@ -5,17 +5,23 @@
 namespace vornix {
 
 NumberRead ToNumber(Family family, const Registry::Value& value) {
-    if (value.Failed()) return {NumberRead::Failed, 0};
-    if (value.Absent()) return {NumberRead::Absent, 0};
-    if (family == Family::NT) {
-        // A DWORD of any other size than 4 bytes holds no proper number.
-        if (!value.IsDword()) return {NumberRead::NotNumber, 0};
-        return {NumberRead::Number, value.number};
+    if (value.Failed()) return {NumberRead::Failed, 0, {}};
+    if (value.Absent()) return {NumberRead::Absent, 0, {}};
+    // A DWORD of any other size than 4 bytes holds no proper number.
+    std::optional<std::int32_t> number;
+    if (family == Family::NT && value.IsDword()) number = value.number;
+    if (family == Family::Win9x && value.IsString()) number = ParseNumberText(value.text);
+    return {number ? NumberRead::Number : NumberRead::NotNumber, number.value_or(0), value.text};
+}
+
+std::vector<NumberRead> ReadNumbers(Registry& reg, Family family, const std::string& key,
+                                    const std::vector<Located>& values) {
+    std::vector<NumberRead> numbers;
+    for (const Registry::Value& v : reg.ReadRegValues(kHkeyLocalMachine, key, NamesOf(values),
+                                                      Registry::NameForm::Ansi, Registry::Reading::OneByOne)) {
+        numbers.push_back(ToNumber(family, v));
     }
-    if (!value.IsString()) return {NumberRead::NotNumber, 0};
-    const auto number = ParseNumberText(value.text);
-    if (!number) return {NumberRead::NotNumber, 0};
-    return {NumberRead::Number, *number};
+    return numbers;
 }
 
 Registry::NewValue NumberValue(Family family, const std::string& name, std::int32_t number) {

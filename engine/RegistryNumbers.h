@@ -5,6 +5,7 @@
 // both from one that could not be read.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/TcpipValues.h"
 #include "system/Registry.h"
@@ -14,9 +15,14 @@ namespace vornix {
 struct NumberRead {
     enum Kind { Absent, Number, NotNumber, Failed } kind = Absent;
     std::int32_t value = 0;
+    std::string text;  // a REG_SZ value's text, as stored
 };
 
 NumberRead ToNumber(Family family, const Registry::Value& value);
+// The values of `key` as numbers of the family's form, read one at a time:
+// most of the machine's own may not exist.
+std::vector<NumberRead> ReadNumbers(Registry& reg, Family family, const std::string& key,
+                                    const std::vector<Located>& values);
 
 // The value that holds `number` in the family's form.
 Registry::NewValue NumberValue(Family family, const std::string& name, std::int32_t number);

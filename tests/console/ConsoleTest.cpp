@@ -94,11 +94,11 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     Status status = ReadStatus(reg, m.version, kProductKey, choice);
     EXPECT_EQ(design::Names(design::kParametersValues).size() + 2 * design::Names(design::kInterfaceValues).size(),
               status.values.size());
-    EXPECT_EQ(1400, Shown(status, "{A}", "MTU").current);
+    EXPECT_EQ(1400, Shown(status, "{A}", "MTU").current.value);
     EXPECT_EQ(1492, Shown(status, "{A}", "MTU").proposed);
-    EXPECT_EQ(ManagedValue::State::NotSet, Shown(status, "{A}", "TcpWindowSize").state);
+    EXPECT_EQ(NumberRead::Absent, Shown(status, "{A}", "TcpWindowSize").current.kind);
     EXPECT_EQ(2337720, Shown(status, "{A}", "TcpWindowSize").proposed);
-    EXPECT_EQ(ManagedValue::State::NotANumber, Shown(status, "", "SackOpts").state);
+    EXPECT_EQ(NumberRead::NotNumber, Shown(status, "", "SackOpts").current.kind);
 
     const std::string text = StatusText(status);
     EXPECT_NE(std::string::npos, text.find("原系统配置的备份：无\n"));
@@ -142,7 +142,7 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     const Status win98 = ReadStatus(reg98, w.version, kProductKey, *Parse({"status", "--json"}).line);
     EXPECT_EQ(design::Names(design::kNetTransValues).size() + design::Names(design::kMstcpValues).size(),
               win98.values.size());
-    EXPECT_EQ(576, Shown(win98, "", "MaxMTU").current);
+    EXPECT_EQ(576, Shown(win98, "", "MaxMTU").current.value);
     EXPECT_NE(std::string::npos, StatusJson(win98).find(
                                      "\"name\":\"MaxMTU\",\"state\":\"set\",\"current\":576,\"text\":\"576\""));
 }
