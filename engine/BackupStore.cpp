@@ -59,49 +59,49 @@ std::string SetAsidePrefix(Family family) {
     return FamilyKey({}, family).substr(1) + ".damaged-";
 }
 
-// Names joined by "," and split again, in order.
-std::string JoinNames(const std::vector<std::string>& names) {
-    std::string list;
-    for (const auto& name : names) list += (list.empty() ? "" : ",") + name;
-    return list;
+// Fields joined by a separator, and split again in order, empty ones too.
+std::string Join(const std::vector<std::string>& fields, const char* separator) {
+    std::string text;
+    for (std::size_t i = 0; i < fields.size(); ++i) text += (i ? separator : "") + fields[i];
+    return text;
 }
 
-std::vector<std::string> SplitNames(const std::string& list) {
-    std::vector<std::string> names;
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> fields;
     std::size_t start = 0;
-    while (start <= list.size()) {
-        const std::size_t end = std::min(list.find(',', start), list.size());
-        if (end > start) names.push_back(list.substr(start, end - start));
-        start = end + 1;
+    for (std::size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1) {
+        fields.push_back(text.substr(start, end - start));
     }
+    fields.push_back(text.substr(start));
+    return fields;
+}
+
+// A list of names, such as "MaxMTU,DefaultTTL".
+std::vector<std::string> SplitNames(const std::string& list) {
+    std::vector<std::string> names = Split(list, ',');
+    std::erase(names, std::string());
     return names;
 }
 
 // An interface's record: its values in order, such as
 // "MTU=1400;TcpWindowSize=-" ("-": the value did not exist).
 std::string FormatInterfaceRecord(const InterfaceRecord& record) {
-    std::string text;
-    for (const auto& [name, number] : record) {
-        text += (text.empty() ? "" : ";") + name + "=" + (number ? std::to_string(*number) : "-");
-    }
-    return text;
+    std::vector<std::string> fields;
+    for (const auto& [name, number] : record) fields.push_back(name + "=" + (number ? std::to_string(*number) : "-"));
+    return Join(fields, ";");
 }
 
 // Empty when the text is not a record this program wrote.
 std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text) {
     InterfaceRecord record;
-    std::size_t start = 0;
-    do {
-        const std::size_t end = std::min(text.find(';', start), text.size());
-        const std::string field = text.substr(start, end - start);
+    for (const std::string& field : Split(text, ';')) {
         const std::size_t equals = field.find('=');
         if (equals == 0 || equals == std::string::npos) return std::nullopt;
         const std::string number = field.substr(equals + 1);
         const auto parsed = ParseNumberText(number);
         if (number != "-" && !parsed) return std::nullopt;
         record.emplace_back(field.substr(0, equals), parsed);
-        start = end + 1;
-    } while (start <= text.size());
+    }
     return record;
 }
 
@@ -158,8 +158,8 @@ long WriteBackup(Registry& reg, const std::string& productKey, Family family,
             extras.push_back(TextValue(v.name, v.text));
         }
     }
-    plain.push_back(TextValue(kStoredValuesName, JoinNames(stored)));
-    plain.push_back(TextValue(kAbsentValuesName, JoinNames(absent)));
+    plain.push_back(TextValue(kStoredValuesName, Join(stored, ",")));
+    plain.push_back(TextValue(kAbsentValuesName, Join(absent, ",")));
     for (const auto& [name, record] : machine.interfaces) {
         extras.push_back(TextValue(name, FormatInterfaceRecord(record)));
     }
@@ -264,9 +264,9 @@ StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family fam
     return backup;
 }
 
-void ReadRecords(Registry& reg, const std::string& productKey, Family family,
-                 const Registry::KeyNames& interfaces, StoredBackup& backup) {
+void ReadRecords(Registry& reg, const std::string& productKey, Family family, StoredBackup& backup) {
     if (backup.state != State::Complete || LocationsOf(family).interfaceValues.empty()) return;
+    const Registry::KeyNames interfaces = ListInterfaces(reg, family);
     if (interfaces.error != kErrorSuccess) {
         backup = Unreadable(std::move(backup), kInterfacesKey);
         return;
@@ -327,7 +327,7 @@ Registry::KeyNames ListSetAside(Registry& reg, const std::string& productKey, Fa
 SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family) {
     // A record a restore cannot take damages the store as a value does.
     StoredBackup found = ReadBackup(reg, productKey, family);
-    if (found.state == State::Complete) ReadRecords(reg, productKey, family, ListInterfaces(reg, family), found);
+    ReadRecords(reg, productKey, family, found);
     SetAside result{found.state, found.reason, kErrorSuccess, true, {}};
     if (result.state != State::Damaged) return result;
     // The first N whose name no key takes: a copy never goes into another.

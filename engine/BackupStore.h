@@ -129,13 +129,12 @@ struct StoredBackup {
 // Reads the flag and the family key of `family` below `productKey`: whether
 // a backup is there and complete, and its plain values. Nothing is written.
 StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family);
-// What a restore puts back into each network interface listed now, for a
-// complete backup: its own record (format 2 on; an interface added after
-// the backup has none, and is left alone), or in the plain store of earlier
-// versions the plain values. A record that is damaged or cannot be read,
-// or a list that could not be read whole, makes the backup so.
-void ReadRecords(Registry& reg, const std::string& productKey, Family family,
-                 const Registry::KeyNames& interfaces, StoredBackup& backup);
+// For a complete backup, what a restore puts back into each network
+// interface, listed now: its own record (format 2 on; an interface added
+// after the backup has none, and is left alone), or in the plain store of
+// earlier versions the plain values. A record that is damaged or cannot be
+// read, or a list that could not be read whole, makes the backup so.
+void ReadRecords(Registry& reg, const std::string& productKey, Family family, StoredBackup& backup);
 // Loads the numbers a backup holds into `tuning`, which a restore writes from.
 void LoadInto(const StoredBackup& backup, Family family, TuningSet& tuning);
 

@@ -46,9 +46,7 @@ bool Form1::ListInterfacesOnce(Family family, std::vector<std::string>& names) {
 
 StoredBackup Form1::ReadStore(Family family) {
     StoredBackup backup = ReadBackup(objReg(), ProductKey(), family);
-    if (backup.state == StoredBackup::State::Complete) {
-        ReadRecords(objReg(), ProductKey(), family, ListInterfaces(objReg(), family), backup);
-    }
+    ReadRecords(objReg(), ProductKey(), family, backup);
     return backup;
 }
 

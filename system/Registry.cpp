@@ -24,6 +24,13 @@ std::int32_t LittleEndian(const std::uint8_t* data) {
         static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24);
 }
 
+// A value that `error` kept from being read.
+Registry::Value NotRead(long error) {
+    Registry::Value value;
+    value.error = error;
+    return value;
+}
+
 }  // namespace
 
 Registry::Registry(RegistryApi& api, const AnsiCodePage& codePage, EventPump pump)
@@ -239,11 +246,7 @@ Registry::Value Registry::QueryValue(RegKeyHandle key, const std::string& name, 
         data.resize(size);
         result = query(&type, data.data(), &size);
     }
-    if (result != kErrorSuccess) {
-        Value failed;
-        failed.error = result;
-        return failed;
-    }
+    if (result != kErrorSuccess) return NotRead(result);
     return MakeValue(type, data.data(), std::min<std::uint32_t>(size, static_cast<std::uint32_t>(data.size())), form);
 }
 
@@ -271,9 +274,7 @@ std::vector<Registry::Value> Registry::QueryValues(RegKeyHandle key, const std::
         // is a value's own: what else keeps values of an open key from
         // being read keeps all of them.
         if (result != kErrorSuccess && result != kErrorFileNotFound && result != kErrorMoreData) {
-            Value failed;
-            failed.error = result;
-            return std::vector<Value>(names.size(), failed);
+            return std::vector<Value>(names.size(), NotRead(result));
         }
     }
     std::vector<Value> values;
@@ -288,9 +289,7 @@ std::vector<Registry::Value> Registry::ReadRegValues(std::int32_t hKey, const st
     if (!key.Open(hKey, codePage_.ToAnsi(StrPath))) {
         // No key: every value is absent. A key that exists but cannot be
         // opened: none could be read.
-        Value value;
-        value.error = key.result();
-        return std::vector<Value>(names.size(), value);
+        return std::vector<Value>(names.size(), NotRead(key.result()));
     }
     std::vector<std::string> platformNames;
     for (const std::string& name : names) platformNames.push_back(PlatformName(name, form));
