@@ -19,16 +19,6 @@ namespace {
 constexpr std::int32_t HKLM = kHkeyLocalMachine;
 using Windows = TestMachine::Windows;
 
-TEST(TuningRoundTrip, XpStockMachineWithoutInterfacesOrValues) {
-    TestMachine m(Windows::XP);
-    m.StockXP({});
-    const std::string before = m.MachineState();
-    m.Optimize(5, 1);
-    EXPECT_EQ(1175300, m.reg->ReadRegWord(HKLM, kTcpipParametersKey, "TcpWindowSize"));
-    m.Restore();
-    EXPECT_EQ(before, m.MachineState());
-}
-
 // A run reads the store once, at step 10, for all it does.
 TEST(TuningRoundTrip, ARunReadsTheStoreOnce) {
     TestMachine m(Windows::XP);
@@ -301,26 +291,6 @@ TEST(EveryFault, XpOptimize) { EveryFault(Windows::XP, Phase::Optimize); }
 TEST(EveryFault, XpRestore) { EveryFault(Windows::XP, Phase::Restore); }
 TEST(EveryFault, Win98SetAside) { EveryFault(Windows::Win98, Phase::SetAside); }
 TEST(EveryFault, XpSetAside) { EveryFault(Windows::XP, Phase::SetAside); }
-
-TEST(TuningRoundTrip, AValuePresentButNotANumberStopsTheBackupBeforeAnyWrite) {
-    TestMachine m(Windows::Win98);
-    m.StockWin98();
-    m.reg->SaveRegString(HKLM, kMstcpKey, "SackOpts", "yes");
-    const std::string before = m.MachineState();
-    m.Optimize();
-    EXPECT_EQ(before, m.MachineState());
-    EXPECT_EQ(0, m.reg->SubKeyCount(HKLM, kProductKey));
-    const std::string& shown = m.controls.boxes.shown.back().prompt;
-    EXPECT_NE(std::string::npos, shown.find(text::kBackupFailedMessage));
-    EXPECT_NE(std::string::npos, shown.find("VxD\\MSTCP\\SackOpts"));
-
-    TestMachine x(Windows::XP);
-    x.StockXP({"{AAAA}"});
-    x.reg->SaveRegString(HKLM, x.InterfaceKey("{AAAA}"), "MTU", "1500");
-    x.Optimize();
-    EXPECT_FALSE(x.FlagSet());
-    EXPECT_EQ(kAbsent, ValueType(*x.reg, kTcpipParametersKey, "SackOpts"));
-}
 
 TEST(TuningRoundTrip, UnknownPlatformTouchesNothing) {
     TestMachine m(Windows::Win32s);
