@@ -3,12 +3,6 @@
 #include "system/win32/WideText.h"
 
 namespace vornix::win32 {
-namespace {
-
-bool Wide() { return RunningCharForm() == CharForm::Wide; }
-
-}  // namespace
-
 DWORD FileAttributes(const std::string& path) {
     return Wide() ? ::GetFileAttributesW(Widen(path).c_str())
                   : ::GetFileAttributesA(ToAnsi(path).c_str());

@@ -5,12 +5,6 @@
 #include "system/win32/WideText.h"
 
 namespace vornix::win32 {
-namespace {
-
-bool Wide() { return RunningCharForm() == CharForm::Wide; }
-
-}  // namespace
-
 CharForm RunningCharForm() {
     static const CharForm form = [] {
         OsVersionRecord version{};

@@ -27,6 +27,7 @@ enum class CharForm { Wide, Ansi };
 // The running Windows's form: Ansi on 95/98/ME (platform id 1), Wide on any
 // other (also when the version cannot be read, as on the NT family).
 CharForm RunningCharForm();
+inline bool Wide() { return RunningCharForm() == CharForm::Wide; }
 
 // The text a function such as GetWindowText or GetModuleFileName writes into
 // a buffer of `size` characters, its result the characters written: read

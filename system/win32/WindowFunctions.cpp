@@ -3,38 +3,23 @@
 #include "system/win32/WideText.h"
 
 namespace vornix::win32 {
-namespace {
-
-bool Wide() { return RunningCharForm() == CharForm::Wide; }
-
-}  // namespace
-
 bool RegisterWindowClass(const WindowClass& c) {
-    bool registered;
-    if (Wide()) {
-        const std::wstring name = Widen(c.name);
-        WNDCLASSEXW wc{};
+    // The same class in the form of either set of functions.
+    auto filled = [&](auto wc, auto name) {
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = c.procedure;
         wc.hInstance = c.instance;
         wc.hIcon = c.icon;
         wc.hCursor = c.cursor;
         wc.hbrBackground = c.background;
-        wc.lpszClassName = name.c_str();
+        wc.lpszClassName = name;
         wc.hIconSm = c.smallIcon;
-        registered = ::RegisterClassExW(&wc) != 0;
-    } else {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = c.procedure;
-        wc.hInstance = c.instance;
-        wc.hIcon = c.icon;
-        wc.hCursor = c.cursor;
-        wc.hbrBackground = c.background;
-        wc.lpszClassName = c.name;
-        wc.hIconSm = c.smallIcon;
-        registered = ::RegisterClassExA(&wc) != 0;
-    }
+        return wc;
+    };
+    const std::wstring name = Widen(c.name);
+    const WNDCLASSEXW wide = filled(WNDCLASSEXW{}, name.c_str());
+    const WNDCLASSEXA ansi = filled(WNDCLASSEXA{}, c.name);
+    const bool registered = Wide() ? ::RegisterClassExW(&wide) != 0 : ::RegisterClassExA(&ansi) != 0;
     return registered || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
