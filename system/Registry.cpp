@@ -375,7 +375,7 @@ Registry::Tree Registry::ReadRegTree(std::int32_t hKey, const std::string& path)
         if (tree.error == kErrorSuccess) tree.error = error;
     };
     auto read = [&](auto& self, const std::string& key) -> void {
-        const std::string full = key.empty() ? path : path + "\\" + key;
+        const std::string full = key.empty() ? path : path.empty() ? key : path + "\\" + key;
         const KeyNames names = ValueNames(hKey, full);
         note(names.error);
         if (names.error == kErrorFileNotFound) return;

@@ -25,9 +25,9 @@ void SetRaw(TestMachine& m, const std::string& key, const std::string& name, std
 // A run the machine's own values stop: nothing written anywhere, the value
 // named in the message, no restart offered.
 void ExpectRefused(TestMachine& m, const std::string& valuePath) {
-    const std::string before = m.registry.Dump(RootHandle(HKLM));
+    const std::string before = m.TreeState("");
     m.Optimize();
-    EXPECT_EQ(before, m.registry.Dump(RootHandle(HKLM))) << valuePath;
+    EXPECT_EQ(before, m.TreeState("")) << valuePath;
     EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption) << valuePath;
     const std::string& prompt = m.controls.boxes.shown.back().prompt;
     EXPECT_NE(std::string::npos, prompt.find(valuePath)) << prompt;

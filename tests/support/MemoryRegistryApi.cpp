@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 #include <cstring>
-#include <sstream>
 
 namespace vornix {
 namespace {
@@ -100,12 +99,6 @@ MemoryRegistryApi::MemoryRegistryApi(const AnsiCodePage& codePage) : codePage_(c
 
 MemoryRegistryApi::~MemoryRegistryApi() = default;
 
-std::uint64_t MemoryRegistryApi::TotalCalls() const {
-    std::uint64_t total = 0;
-    for (auto n : calls_) total += n;
-    return total;
-}
-
 std::string MemoryRegistryApi::FromAnsi(const std::string& ansi) const {
     return IsAscii(ansi) ? ansi : codePage_.FromAnsi(ansi);
 }
@@ -140,7 +133,6 @@ std::string MemoryRegistryApi::PathOf(const Node& node) {
 
 long MemoryRegistryApi::Fail(Op op, const NodePtr& node, const std::string& subPath,
                              const std::string& name) {
-    ++calls_[static_cast<std::size_t>(op)];
     if (!fault_) return kErrorSuccess;
     std::string path = node ? PathOf(*node) : std::string();
     if (!subPath.empty()) path = path.empty() ? subPath : path + "\\" + subPath;
@@ -344,35 +336,8 @@ long MemoryRegistryApi::DeleteValue(RegKeyHandle key, const std::string& ansiNam
 }
 
 long MemoryRegistryApi::CloseKey(RegKeyHandle key) {
-    ++calls_[static_cast<std::size_t>(Op::Close)];
     if (roots_.count(key)) return kErrorSuccess;
     return handles_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
-}
-
-std::string MemoryRegistryApi::Dump(RegKeyHandle root) const {
-    std::vector<std::string> lines;
-    std::function<void(const Node&, const std::string&)> walk = [&](const Node& node,
-                                                                    const std::string& path) {
-        lines.push_back("[" + path + "]");
-        for (const auto& value : node.values) {
-            std::ostringstream line;
-            line << "[" << path << "] " << FoldCase(value.name) << " type=" << value.type << " ";
-            for (auto byte : value.data) {
-                static const char* hex = "0123456789abcdef";
-                line << hex[byte >> 4] << hex[byte & 15];
-            }
-            lines.push_back(line.str());
-        }
-        for (const auto& child : node.children) {
-            walk(*child, path.empty() ? FoldCase(child->name)
-                                      : path + "\\" + FoldCase(child->name));
-        }
-    };
-    if (const NodePtr node = Resolve(root)) walk(*node, {});
-    std::sort(lines.begin(), lines.end());
-    std::string text;
-    for (const auto& line : lines) text += line + "\n";
-    return text;
 }
 
 }  // namespace vornix

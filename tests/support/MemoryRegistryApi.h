@@ -13,9 +13,8 @@
 // language for non-Unicode programs. Data is kept as the bytes it arrives in.
 // Case is folded for ASCII letters only.
 //
-// Tests can make any operation fail through a fault hook, and read how many
-// calls of each kind were made.
-#include <array>
+// Tests can make any operation fail through a fault hook, which sees every
+// call but CloseKey.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -33,7 +32,6 @@ public:
     enum class Op {
         Open, Create, Query, Set, EnumKey, EnumValue, DeleteKey, DeleteValue, Close
     };
-    static constexpr std::size_t kOpCount = 9;
 
     struct Call {
         Op op;
@@ -71,16 +69,9 @@ public:
     long CloseKey(RegKeyHandle key) override;
 
     void SetFaultHook(FaultHook hook) { fault_ = std::move(hook); }
-    std::uint64_t Calls(Op op) const { return calls_[static_cast<std::size_t>(op)]; }
-    std::uint64_t TotalCalls() const;
-    void ResetCalls() { calls_.fill(0); }
     // Handles opened and not yet closed; 0 when every caller closed its keys.
     std::size_t OpenHandles() const { return handles_.size(); }
 
-    // A textual dump of a root's whole tree: every key path, and every value
-    // with its type and data in hex, sorted. Two registries in the same state
-    // dump the same text.
-    std::string Dump(RegKeyHandle root) const;
 
 private:
     struct Node;
@@ -106,7 +97,6 @@ private:
     std::map<RegKeyHandle, NodePtr> handles_;
     RegKeyHandle nextHandle_ = 0x1000;
     FaultHook fault_;
-    std::array<std::uint64_t, kOpCount> calls_{};
 };
 
 }  // namespace vornix
