@@ -270,10 +270,10 @@ std::vector<Registry::Value> Registry::QueryValues(RegKeyHandle key, const std::
             for (const auto& e : entries) values.push_back(MakeValue(e.type, data.data() + e.offset, e.size, form));
             return values;
         }
-        // Only a value that does not exist (or a reply that cannot be taken)
-        // is a value's own: what else keeps values of an open key from
-        // being read keeps all of them.
-        if (result != kErrorSuccess && result != kErrorFileNotFound && result != kErrorMoreData) {
+        // What keeps an open key's values from being read keeps all of
+        // them; anything else (a value that does not exist, a Windows that
+        // cannot read them together) is asked of each value.
+        if (result == kErrorAccessDenied || result == kErrorInvalidHandle || result == kErrorKeyDeleted) {
             return std::vector<Value>(names.size(), NotRead(result));
         }
     }
