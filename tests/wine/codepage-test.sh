@@ -69,9 +69,9 @@ prepare() {
   while IFS='|' read -r key name; do
     wine reg delete "$key" /v "$name" /f </dev/null >/dev/null 2>&1
   done <"$work/values.txt"
-  wine reg add "$interface" /v MTU /t REG_DWORD /d 1400 /f >/dev/null &&
-    wine reg add "$params" /v DefaultTTL /t REG_DWORD /d 64 /f >/dev/null ||
-    fail "cannot prepare the machine"
+  wine reg add "$interface" /v MTU /t REG_DWORD /d 1400 /f >"$work/reg.log" 2>&1 &&
+    wine reg add "$params" /v DefaultTTL /t REG_DWORD /d 64 /f >"$work/reg.log" 2>&1 ||
+    fail "cannot prepare the machine: $(tr -d '\r' <"$work/reg.log")"
 }
 
 flag_is_unicode() {  # label
