@@ -1,6 +1,9 @@
 #include "console/CommandLine.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
+#include <utility>
 
 #include "console/ConsoleTexts.h"
 #include "profiles/ConnectionProfiles.h"
@@ -70,22 +73,14 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) return Error(text::kNoCommand);
     CommandLine line;
-    const std::string& command = args[0];
-    if (command == "--help" || command == "-h" || command == "/?" || command == "help") {
-        line.command = Command::Help;
-    } else if (command == "--version") {
-        line.command = Command::Version;
-    } else if (command == "status") {
-        line.command = Command::Status;
-    } else if (command == "optimize") {
-        line.command = Command::Optimize;
-    } else if (command == "restore") {
-        line.command = Command::Restore;
-    } else if (command == "backup") {
-        line.command = Command::Backup;
-    } else {
-        return Error(text::kUnknownCommand + command);
-    }
+    const std::pair<const char*, Command> commands[] = {
+        {"--help", Command::Help},     {"-h", Command::Help},         {"/?", Command::Help},
+        {"help", Command::Help},       {"--version", Command::Version}, {"status", Command::Status},
+        {"optimize", Command::Optimize}, {"restore", Command::Restore}, {"backup", Command::Backup}};
+    const auto named = std::find_if(std::begin(commands), std::end(commands),
+                                    [&](const auto& c) { return args[0] == c.first; });
+    if (named == std::end(commands)) return Error(text::kUnknownCommand + args[0]);
+    line.command = named->second;
 
     std::optional<int> method, speed;
     for (std::size_t i = 1; i < args.size(); ++i) {
