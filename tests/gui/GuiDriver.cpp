@@ -321,6 +321,18 @@ bool App::Start(DWORD pollMs) {
             return main_ != nullptr || !Running();
         },
         kStartTimeoutMs, pollMs);
+    if (main_ == nullptr) {
+        // Why, for the test's output: the exit code, or the box shown instead.
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.get(), &code);
+        const auto boxes = TopLevelWindows(L"#32770", pid_, true);
+        std::wstring box;
+        if (!boxes.empty()) box = NextBox().text;
+        std::fwprintf(stderr, L"%ls showed no main window: %ls\n", exe_.c_str(),
+                      code != STILL_ACTIVE ? (L"it ended with exit code " + std::to_wstring(code)).c_str()
+                      : !box.empty()       ? (L"it shows the box \"" + box + L"\"").c_str()
+                                           : L"it still runs");
+    }
     return main_ != nullptr;
 }
 
