@@ -326,12 +326,10 @@ bool App::Start(DWORD pollMs) {
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(process_.get(), &code);
         const auto boxes = TopLevelWindows(L"#32770", pid_, true);
-        std::wstring box;
-        if (!boxes.empty()) box = NextBox().text;
-        std::fwprintf(stderr, L"%ls showed no main window: %ls\n", exe_.c_str(),
-                      code != STILL_ACTIVE ? (L"it ended with exit code " + std::to_wstring(code)).c_str()
-                      : !box.empty()       ? (L"it shows the box \"" + box + L"\"").c_str()
-                                           : L"it still runs");
+        const std::wstring why = code != STILL_ACTIVE ? L"it ended with exit code " + std::to_wstring(code)
+                                 : !boxes.empty()     ? L"it shows the box \"" + NextBox().text + L"\""
+                                                      : L"it still runs";
+        std::fprintf(stderr, "%s showed no main window: %s\n", Narrow(exe_).c_str(), Narrow(why).c_str());
     }
     return main_ != nullptr;
 }
