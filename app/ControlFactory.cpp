@@ -9,16 +9,15 @@
 
 #include "app/WindowClasses.h"
 #include "profiles/ConnectionProfiles.h"
-#include "system/win32/WideText.h"
+#include "system/win32/WindowFunctions.h"
 
 namespace vornix {
 namespace {
 
 HFONT SongTi(bool bold, int dpi) {
     // 宋体 9 points at the screen's DPI, GB2312 character set.
-    return CreateFontW(-PointsToPixels(kFontPoints, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                       GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+    return win32::MakeFont(-PointsToPixels(kFontPoints, dpi), bold ? FW_BOLD : FW_NORMAL,
+                           GB2312_CHARSET, "宋体");
 }
 
 }  // namespace
@@ -66,35 +65,34 @@ void MainWindow::CreateControl(std::size_t row) {
             top += layout[owner].top;
         }
     }
-    std::wstring caption;
+    std::string caption;
     if (entry.caption) {
-        caption = Widen(entry.caption);
+        caption = entry.caption;
     } else if (entry.role == ControlRole::Method || entry.role == ControlRole::Speed) {
         const auto& method = ConnectionMethods()[static_cast<std::size_t>(
             entry.role == ControlRole::Method ? entry.index : entry.containerIndex)];
-        caption = Widen(entry.role == ControlRole::Method
-                            ? method.caption
-                            : method.speeds[static_cast<std::size_t>(entry.index)].caption);
+        caption = entry.role == ControlRole::Method
+                      ? method.caption
+                      : method.speeds[static_cast<std::size_t>(entry.index)].caption;
     }
     HFONT font = (entry.font == ControlFont::SongTi9Bold ? boldFont_ : font_).get();
-    const wchar_t* cls = L"STATIC";
+    const char* cls = "STATIC";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (entry.flags.visible ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
     switch (entry.kind) {
         case ControlKind::CommandButton:
-            cls = L"BUTTON";
+            cls = "BUTTON";
             style |= BS_PUSHBUTTON | WS_TABSTOP;
             break;
         case ControlKind::OptionButton: {
-            cls = L"BUTTON";
+            cls = "BUTTON";
             style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
             if (entry.index == 0) style |= WS_GROUP;
             // An option is as wide as its caption and its button need (24
             // pixels at 96 DPI), up to its width.
             const UniqueScreenDc dc(GetDC(nullptr));
             HGDIOBJ old = SelectObject(dc.get(), font);
-            SIZE size{};
-            GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &size);
+            const SIZE size = win32::TextExtent(dc.get(), caption);
             SelectObject(dc.get(), old);
             const int needed = static_cast<int>(size.cx) + MulDiv(24, dpiX_, 96);
             width = std::min(width, PixelsToTwips(needed, dpiX_));
@@ -111,7 +109,7 @@ void MainWindow::CreateControl(std::size_t row) {
             exStyle |= WS_EX_CONTROLPARENT;
             break;
         case ControlKind::ProgressBar:
-            cls = PROGRESS_CLASSW;
+            cls = PROGRESS_CLASSA;
             break;
         case ControlKind::Image:
             return;  // drawn by the window itself, like the banner
@@ -120,12 +118,12 @@ void MainWindow::CreateControl(std::size_t row) {
     if (row > 0 && layout[row - 1].role == ControlRole::Method && entry.role != ControlRole::Method) {
         style |= WS_GROUP;
     }
-    HWND control = CreateWindowExW(
-        exStyle, cls, caption.c_str(), style, PxX(left), PxY(top), PxX(width), PxY(entry.height),
-        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(row))),
+    HWND control = win32::MakeWindow(
+        exStyle, cls, caption, style, PxX(left), PxY(top), PxX(width), PxY(entry.height), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(row))),
         instance_, nullptr);
     controls_[row] = control;
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    win32::SendWindowMessage(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (!entry.flags.enabled) EnableWindow(control, FALSE);
 
     // Hand the control to the object the window's logic drives it through.
@@ -142,7 +140,7 @@ void MainWindow::CreateControl(std::size_t row) {
         case ControlRole::Speed:
             optionButtons_.Add(control);
             // Option 0 of every speed panel starts selected; no method does.
-            if (entry.index == 0) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+            if (entry.index == 0) win32::SendWindowMessage(control, BM_SETCHECK, BST_CHECKED, 0);
             break;
         case ControlRole::SpeedPanel:
             panels_[static_cast<std::size_t>(entry.index)].Attach(control, entry.flags.visible);
@@ -158,7 +156,7 @@ void MainWindow::CreateControl(std::size_t row) {
             break;
         case ControlRole::Progress:
             pgbOptimize_.Attach(control);
-            SendMessageW(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+            win32::SendWindowMessage(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
             break;
         default:  // the window draws or leaves the rest alone
             break;

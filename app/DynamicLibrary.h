@@ -9,26 +9,15 @@
 // full path keeps a copy of the same name beside the executable (say, in a
 // Downloads folder) out of this elevated process, for DLLs that are not
 // KnownDLLs too.
-#include <cstddef>
-
+#include "system/win32/FileFunctions.h"
 #include "system/win32/UniqueHandles.h"
 
 namespace vornix {
 
 class DynamicLibrary {
 public:
-    // `name` is a file name in the system folder, e.g. L"ole32.dll".
-    explicit DynamicLibrary(const wchar_t* name) {
-        wchar_t path[MAX_PATH];
-        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) return;
-        std::size_t at = length;
-        if (path[at - 1] != L'\\') path[at++] = L'\\';
-        for (; *name && at + 1 < MAX_PATH; ++name) path[at++] = *name;
-        if (*name) return;  // the path would not fit
-        path[at] = L'\0';
-        module_.reset(LoadLibraryW(path));
-    }
+    // `name` is a file name in the system folder, e.g. "ole32.dll".
+    explicit DynamicLibrary(const char* name) : module_(win32::LoadSystemLibrary(name)) {}
 
     // The function `name` as type F, or nullptr when the library or the
     // function is missing.

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "app/WindowClasses.h"
-#include "system/win32/WideText.h"
+#include "system/win32/WindowFunctions.h"
 
 namespace vornix {
 
@@ -33,9 +33,9 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
 
     RECT frame{0, 0, PxX(kClientWidthTwips), PxY(kClientHeightTwips)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-    hwnd_ = CreateWindowExW(0, kMainClass, Widen(kForm1Caption).c_str(), kWindowStyle,
-                            CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                            frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+    hwnd_ = win32::MakeWindow(0, kMainClass, kForm1Caption, kWindowStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                              nullptr, nullptr, instance_, this);
     if (!hwnd_) return false;
     CreateControls();
 
@@ -68,38 +68,38 @@ void MainWindow::Show(int showCommand) {
 
 void MainWindow::PumpEvents() {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (win32::PeekNextMessage(msg)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop to see
             return;
         }
-        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+        if (hwnd_ && win32::IsDialogKey(hwnd_, msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        win32::DispatchNext(msg);
     }
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     MainWindow* self = nullptr;
     if (message == WM_NCCREATE) {
-        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self = static_cast<MainWindow*>(win32::CreateParam(lParam));
+        win32::SetUserData(hwnd, reinterpret_cast<LONG_PTR>(self));
         self->hwnd_ = hwnd;
     } else {
-        self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        self = reinterpret_cast<MainWindow*>(win32::UserData(hwnd));
     }
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (!self) return win32::DefaultWindowProc(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         // The last message: the window no longer answers for this object.
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        win32::SetUserData(hwnd, 0);
         self->hwnd_ = nullptr;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+        return win32::DefaultWindowProc(hwnd, message, wParam, lParam);
     }
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
         // Nothing may unwind through the system's code; the event is dropped.
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+        return win32::DefaultWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
@@ -126,7 +126,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PostQuitMessage(0);
             return 0;
         default:
-            return DefWindowProcW(hwnd_, message, wParam, lParam);
+            return win32::DefaultWindowProc(hwnd_, message, wParam, lParam);
     }
 }
 

@@ -20,8 +20,8 @@ bool Picture::Load(HINSTANCE instance, int id) {
     if (!target) return false;
     std::memcpy(target, bytes, size);
     GlobalUnlock(copy.get());
-    const DynamicLibrary ole32(L"ole32.dll");
-    auto oleaut32 = std::make_unique<DynamicLibrary>(L"oleaut32.dll");
+    const DynamicLibrary ole32("ole32.dll");
+    auto oleaut32 = std::make_unique<DynamicLibrary>("oleaut32.dll");
     auto* createStream = ole32.Get<CreateStreamOnHGlobalFn>("CreateStreamOnHGlobal");
     auto* loadPicture = oleaut32->Get<OleLoadPictureFn>("OleLoadPicture");
     UniqueInterface<IStream> stream;

@@ -4,13 +4,13 @@
 
 #include <utility>
 
-#include "system/win32/WideText.h"
+#include "system/win32/WindowFunctions.h"
 
 namespace vornix {
 
 void Win32Label::SetCaption(const std::string& text) {
     caption_ = text;
-    SetWindowTextW(hwnd_, Widen(text).c_str());
+    win32::SetCaption(hwnd_, text);
 }
 
 void Win32Label::SetVisible(bool visible) {
@@ -20,7 +20,7 @@ void Win32Label::SetVisible(bool visible) {
 
 void Win32ProgressBar::SetValue(double value) {
     value_ = value;
-    SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+    win32::SendWindowMessage(hwnd_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
 }
 
 void Win32Timer::SetEnabled(bool enabled) {
@@ -49,8 +49,8 @@ void Win32Panel::SetVisible(bool visible) {
 
 bool Win32Dialogs::Show(const Dialog& dialog) {
     const Box box = BoxFor(dialog);
-    return MessageBoxW(owner_, Widen(box.prompt).c_str(), Widen(box.title).c_str(),
-                       static_cast<UINT>(box.style)) == IDYES;
+    return win32::ShowMessageBox(owner_, box.prompt, box.title, static_cast<UINT>(box.style)) ==
+           IDYES;
 }
 
 }  // namespace vornix

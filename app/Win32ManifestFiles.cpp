@@ -1,30 +1,28 @@
 #include "app/Win32ManifestFiles.h"
 
+#include "system/win32/FileFunctions.h"
 #include "system/win32/UniqueHandles.h"
-#include "system/win32/WideText.h"
 
 namespace vornix {
 namespace {
 
-void RemoveFile(const std::wstring& path) {
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path.c_str());
+void RemoveFile(const std::string& path) {
+    win32::SetAttributes(path, FILE_ATTRIBUTE_NORMAL);
+    win32::RemoveFile(path);
 }
 
 }  // namespace
 
 bool Win32ManifestFiles::FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    const DWORD attributes = win32::FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32ManifestFiles::WriteComplete(const std::string& path, const std::string& bytes,
                                        std::uint32_t attributes) {
-    const std::wstring target = Widen(path);
-    const std::wstring temporary = target + L".tmp";
+    const std::string temporary = path + ".tmp";
     RemoveFile(temporary);  // the remains of an earlier attempt
-    UniqueKernelHandle file = UniqueFile(CreateFileW(
-        temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(win32::OpenNewFile(temporary));
     if (!file) return false;
     DWORD written = 0;
     const bool complete =
@@ -36,8 +34,7 @@ bool Win32ManifestFiles::WriteComplete(const std::string& path, const std::strin
         return false;
     }
     // Only a complete file ever appears under the manifest's name.
-    if (!SetFileAttributesW(temporary.c_str(), attributes) ||
-        !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!win32::SetAttributes(temporary, attributes) || !win32::MoveFileTo(temporary, path)) {
         RemoveFile(temporary);
         return false;
     }

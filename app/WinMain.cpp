@@ -16,7 +16,7 @@
 #include "system/win32/Win32RegistryApi.h"
 #include "system/win32/Win32ShutdownApi.h"
 #include "system/win32/Win32VersionSource.h"
-#include "system/win32/WideText.h"
+#include "system/win32/WindowFunctions.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ public:
         }
     }
     void Start() {
-        ole32_ = std::make_unique<vornix::DynamicLibrary>(L"ole32.dll");
+        ole32_ = std::make_unique<vornix::DynamicLibrary>("ole32.dll");
         auto* initialize = ole32_->Get<HRESULT WINAPI(LPVOID)>("CoInitialize");
         ok_ = initialize && SUCCEEDED(initialize(nullptr));
     }
@@ -44,12 +44,23 @@ private:
     bool ok_ = false;
 };
 
+// Windows 95 has no IsDebuggerPresent; a system without it has no debugger
+// that the check could find.
+bool DebuggerPresent() {
+    using IsDebuggerPresentFn = BOOL WINAPI();
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    auto* isDebuggerPresent = kernel32 ? reinterpret_cast<IsDebuggerPresentFn*>(reinterpret_cast<void*>(
+                                             GetProcAddress(kernel32, "IsDebuggerPresent")))
+                                       : nullptr;
+    return isDebuggerPresent && isDebuggerPresent();
+}
+
 int Run(HINSTANCE instance, int showCommand) {
     using namespace vornix;
     // Initialize: a second start ends silently, as does a start under a debugger.
     const Win32InstanceMutex mutex;
     if (mutex.AnotherIsRunning()) return 0;
-    if (IsDebuggerPresent()) return 0;
+    if (DebuggerPresent()) return 0;
 
     const ProductInfo product = ReadProductInfo();
     const ExecutablePath exe = ReadExecutablePath();
@@ -67,7 +78,7 @@ int Run(HINSTANCE instance, int showCommand) {
     if (!window.Create(SystemServices{registry, codePage, version, shutdown, {},
                                       product.productName},
                        product)) {
-        MessageBoxW(nullptr, L"无法创建程序窗口。", Widen(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+        win32::ShowMessageBox(nullptr, "无法创建程序窗口。", kAppTitle, MB_OK | MB_ICONERROR);
         return 1;
     }
     // Load: the install record and the backup check, before the window shows.
@@ -76,18 +87,20 @@ int Run(HINSTANCE instance, int showCommand) {
     com.Start();
     window.LoadPictures();
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (window.hwnd() && IsDialogMessageW(window.hwnd(), &msg)) continue;
+    MSG msg{};
+    while (win32::NextMessage(msg) > 0) {
+        if (window.hwnd() && win32::IsDialogKey(window.hwnd(), msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        win32::DispatchNext(msg);
     }
     return static_cast<int>(msg.wParam);
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+// The narrow entry point: the wide start-up of the C run time is not made
+// for Windows 95/98/ME. The command line is not used.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     try {
         return Run(instance, showCommand);
     } catch (...) {

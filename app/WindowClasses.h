@@ -6,9 +6,9 @@
 
 namespace vornix {
 
-inline constexpr wchar_t kMainClass[] = L"VornixInternetOptimizerForm1";
-inline constexpr wchar_t kFrameClass[] = L"VornixFrame";
-inline constexpr wchar_t kPanelClass[] = L"VornixPanel";
+inline constexpr char kMainClass[] = "VornixInternetOptimizerForm1";
+inline constexpr char kFrameClass[] = "VornixFrame";
+inline constexpr char kPanelClass[] = "VornixPanel";
 
 // False when a class could not be registered; one registered already counts.
 bool RegisterWindowClasses(HINSTANCE instance, WNDPROC mainProc);

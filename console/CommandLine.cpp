@@ -24,6 +24,49 @@ ParsedCommandLine Error(std::string reason) { return {std::nullopt, std::move(re
 
 }  // namespace
 
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    // The program's name ends at the first blank outside quotes; it has no
+    // escapes.
+    std::size_t i = 0;
+    bool quoted = false;
+    for (; i < line.size() && (quoted || !blank(line[i])); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+    }
+    std::vector<std::string> args;
+    for (;;) {
+        while (i < line.size() && blank(line[i])) ++i;
+        if (i == line.size()) return args;
+        std::string arg;
+        quoted = false;
+        while (i < line.size() && (quoted || !blank(line[i]))) {
+            if (line[i] == '\\') {
+                std::size_t slashes = 0;
+                for (; i < line.size() && line[i] == '\\'; ++i) ++slashes;
+                const bool beforeQuote = i < line.size() && line[i] == '"';
+                arg.append(beforeQuote ? slashes / 2 : slashes, '\\');
+                // An odd count escapes the quote; after an even one it delimits.
+                if (beforeQuote && slashes % 2 == 1) {
+                    arg += '"';
+                    ++i;
+                }
+            } else if (line[i] == '"') {
+                // Two quotes inside quotes are one literal quote.
+                if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                    arg += '"';
+                    ++i;
+                } else {
+                    quoted = !quoted;
+                }
+                ++i;
+            } else {
+                arg += line[i++];
+            }
+        }
+        args.push_back(std::move(arg));
+    }
+}
+
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) return Error(text::kNoCommand);
     CommandLine line;

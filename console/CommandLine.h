@@ -4,6 +4,7 @@
 // Options follow their command, and each command takes only its own.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vornix {
@@ -41,6 +42,11 @@ struct ParsedCommandLine {
 
 // `args` are the arguments after the program's name, in UTF-8.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The arguments after the program's name in a whole command line, split as
+// the C run time splits one: by blanks outside double quotes, with \" for a
+// quote and backslashes kept unless a quote follows them.
+std::vector<std::string> SplitCommandLine(std::string_view line);
 
 // The --help text: commands, choices and exit codes.
 std::string HelpText();

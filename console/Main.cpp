@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "system/win32/ProductInfo.h"
-#include "system/win32/WideText.h"
+#include "system/win32/TextFunctions.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleRun.h"
 #include "console/ConsoleTexts.h"
@@ -35,9 +35,7 @@ public:
     bool ExitWindowsEx(std::uint32_t, std::uint32_t) override { return false; }
 };
 
-int Run(int argc, wchar_t** argv) {
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(Narrow(argv[i]));
+int Run(const std::vector<std::string>& args) {
     const ParsedCommandLine parsed = ParseCommandLine(args);
     Win32ConsoleOutput output(parsed.line && parsed.line->json);
     if (!parsed.line) {
@@ -104,9 +102,13 @@ int Run(int argc, wchar_t** argv) {
 }  // namespace
 }  // namespace vornix
 
-int wmain(int argc, wchar_t** argv) {
+// The narrow entry point: the wide start-up of the C run time is not made
+// for Windows 95/98/ME. The arguments come from the command line in the
+// running Windows's own form, so that on the NT family they are the whole
+// Unicode text.
+int main() {
     try {
-        return vornix::Run(argc, argv);
+        return vornix::Run(vornix::SplitCommandLine(vornix::win32::CommandLine()));
     } catch (...) {
         return static_cast<int>(vornix::ExitCode::NotCompleted);
     }

@@ -1,15 +1,25 @@
 ; The installer and uninstaller of Vornix Internet Optimizer, one per
 ; architecture. scripts/package.sh runs makensis with these defines, taken
-; from resources/VersionInfo.h, the instance mutex's header and the Release
-; build:
+; from resources/VersionInfo.h, the instance mutex's header, the console
+; tool's exit codes (console/CommandLine.h) and the Release build:
 ;   ARCH          win64 (amd64 stubs, 64-bit Program Files and registry view)
 ;                 or win32 (x86 stubs)
 ;   BIN_DIR       the folder holding VornixInternetOptimizer.exe and vornix.exe
 ;   OUT_FILE      the installer to write
 ;   PRODUCT PUBLISHER COPYRIGHT VERSION VERSION_QUAD
 ;   MUTEX         the one-instance mutex of the window and vornix.exe
+;   TOOL_DONE TOOL_NO_BACKUP TOOL_BESIDE_COPIES
+;                 exit codes of `vornix.exe backup` and `vornix.exe restore`:
+;                 a backup the running Windows can restore, or restored;
+;                 nothing of the machine's own values held (no backup of
+;                 either family, no copy set aside); a backup the running
+;                 Windows can restore with copies set aside beside it
+;                 (`backup`)
 ;   ICON          the program's icon
-; The source is UTF-8: makensis -INPUTCHARSET UTF8.
+; The source is UTF-8: makensis -INPUTCHARSET UTF8. A define left out is an
+; error, not a literal "${NAME}" compared against.
+
+!pragma warning error 6000
 
 Unicode true
 !if "${ARCH}" == "win64"
@@ -33,13 +43,6 @@ Unicode true
 ; program keep it in the 32-bit view of SOFTWARE. Only the program reads
 ; the store: the uninstaller asks `vornix.exe backup`.
 !define PRODUCT_KEY "SOFTWARE\${PRODUCT}"
-; Exit codes of `vornix.exe backup` and `vornix.exe restore`: a backup the
-; running Windows can restore, or restored; nothing of the machine's own
-; values held (no backup of either family, no copy set aside); a backup the
-; running Windows can restore with copies set aside beside it (`backup`).
-!define TOOL_DONE "0"
-!define TOOL_NO_BACKUP "5"
-!define TOOL_BESIDE_COPIES "6"
 ; Uninstaller exit code when the program was removed but the product key is
 ; kept: the original TCP/IP settings were not restored, or copies set aside
 ; by `vornix.exe backup --set-aside` are kept in it.
@@ -144,7 +147,10 @@ Section "Install" SecInstall
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\${APP_EXE},0"
   WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
-  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  ; Run in place (_?=), so that the exit code a deployment tool reads is the
+  ; uninstall's own: otherwise the uninstaller copies itself to the
+  ; temporary folder, starts that copy and exits 0 at once.
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S _?=$INSTDIR'
   ; In KB: the executables and the uninstaller, not whatever else the chosen
   ; folder may hold.
   SectionGetSize ${SecInstall} $0
@@ -240,8 +246,17 @@ Section "Uninstall"
   Delete "$INSTDIR\${TOOL_EXE}"
   Delete "$INSTDIR\${APP_EXE}.manifest"
   Delete "$INSTDIR\${APP_EXE}.manifest.tmp"
-  Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir "$INSTDIR"
+  ; Run in place (the registered quiet uninstall), the uninstaller cannot
+  ; delete itself: it steps aside under another name, which goes at the next
+  ; restart with the folder, so that a reinstall before then keeps its own
+  ; uninstaller. Where the running program cannot be renamed (Wine), it goes
+  ; at the restart under its own name. Run from its copy in the temporary
+  ; folder, it deletes itself and the folder at once.
+  Delete "$INSTDIR\${UNINSTALLER}.old"
+  Rename "$INSTDIR\${UNINSTALLER}" "$INSTDIR\${UNINSTALLER}.old"
+  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}.old"
+  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
+  RMDir /REBOOTOK "$INSTDIR"
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

@@ -3,7 +3,8 @@
 # standard output; docs/PERFORMANCE.md quotes them beside the reading of the
 # figures. Each part's output also goes to build/bench-results/PART.md.
 #
-#   bash scripts/bench.sh [machine] [registry] [startup] [size]   # none named: all four
+#   bash scripts/bench.sh [machine] [registry] [startup] [size] [imports]
+#                                                     # none named: all five
 #
 #   machine   the machine, compilers, Wine and commit
 #   registry  the registry steps, walk against batched (bench/VornixBench.cpp),
@@ -12,6 +13,9 @@
 #   startup   start-up of the Release program against a bare window, under
 #             Wine (bench/StartupBench.cpp)
 #   size      the Release executables of both architectures
+#   imports   their import tables and PE headers, as docs/IMPORTS.md reads
+#             them (tests/imports/check-imports.sh holds them against each
+#             build's oldest Windows)
 #
 # Environment: BENCH_MAX (1024 interfaces), BENCH_REPS (5), BENCH_WALK_REPS (3),
 # BENCH_STARTS (20 of each), BENCH_PREFIX (the Wine prefix, /tmp/prefix-bench).
@@ -36,11 +40,11 @@ out_dir="$root/build/bench-results"
 mkdir -p "$out_dir"
 
 parts=("$@")
-[[ ${#parts[@]} -gt 0 ]] || parts=(machine registry startup size)
+[[ ${#parts[@]} -gt 0 ]] || parts=(machine registry startup size imports)
 for part in "${parts[@]}"; do
   case "$part" in
-    machine|registry|startup|size) ;;
-    *) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    machine|registry|startup|size|imports) ;;
+    *) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 
@@ -110,17 +114,72 @@ startup() {
   in_wine build/bench-mingw64/bench/vornix_startup.exe "${BENCH_STARTS:-20}"
 }
 
-size() {
-  local -A dirs
-  local arch exe
+# Builds the Release executables of both architectures (the second part to
+# ask finds nothing left to do) and puts their folders in release_dirs[ARCH].
+declare -A release_dirs
+release_builds() {
+  local arch
   for arch in x86_64 i686; do
     echo "bench: building the $arch Release executables" >&2
-    dirs[$arch]="$(BUILD_JOBS="$jobs" bash scripts/build-release.sh "$arch")"
+    release_dirs[$arch]="$(BUILD_JOBS="$jobs" bash scripts/build-release.sh "$arch")"
   done
+}
+
+size() {
+  local exe
+  release_builds
   echo "| Release executable | x86_64 bytes | i686 bytes |"
   echo "|---|---:|---:|"
   for exe in VornixInternetOptimizer.exe vornix.exe; do
-    echo "| $exe | $(stat -c %s "${dirs[x86_64]}/$exe") | $(stat -c %s "${dirs[i686]}/$exe") |"
+    echo "| $exe | $(stat -c %s "${release_dirs[x86_64]}/$exe") | $(stat -c %s "${release_dirs[i686]}/$exe") |"
+  done
+}
+
+# objdump's reading of one executable, as lines: "header OS SUBSYSTEM",
+# then "dll NAME COUNT" for each DLL it imports at load time.
+import_table() {
+  x86_64-w64-mingw32-objdump -p "$1" | awk '
+    $1 == "MajorOSystemVersion" { osmaj = $2 } $1 == "MinorOSystemVersion" { osmin = $2 }
+    $1 == "MajorSubsystemVersion" { submaj = $2 } $1 == "MinorSubsystemVersion" { submin = $2 }
+    /^\tDLL Name:/ { d = tolower($3); sub(/\.dll$/, "", d); order[++n] = d; next }
+    /^$/ { d = "" }
+    d != "" && /^\t[0-9a-f]+\t +[0-9]+  / { count[d]++ }
+    END { print "header", osmaj "." osmin, submaj "." submin
+          for (i = 1; i <= n; i++) print "dll", order[i], count[order[i]] + 0 }'
+}
+
+imports() {
+  local arch exe file kind name count os subsystem functions dlls
+  local -A per_dll
+  release_builds
+  echo "| Release executable | bytes | imported functions | DLLs | OS version | subsystem version |"
+  echo "|---|---:|---:|---:|---|---|"
+  for arch in x86_64 i686; do
+    for exe in VornixInternetOptimizer.exe vornix.exe; do
+      file="${release_dirs[$arch]}/$exe"
+      functions=0 dlls=0
+      while read -r kind name count; do
+        if [[ $kind == header ]]; then
+          os=$name subsystem=$count
+        else
+          functions=$((functions + count)) dlls=$((dlls + 1))
+          per_dll[$name,$arch,$exe]=$count
+          per_dll[$name]=1
+        fi
+      done < <(import_table "$file")
+      echo "| \`build/release-$arch/$exe\` | $(stat -c %s "$file") | $functions | $dlls | $os | $subsystem |"
+    done
+  done
+  echo
+  echo "| functions per DLL (window / console tool) | x86_64 | i686 |"
+  echo "|---|---:|---:|"
+  for name in $(printf '%s\n' "${!per_dll[@]}" | grep -v , | LC_ALL=C sort); do
+    printf '| %s' "$name"
+    for arch in x86_64 i686; do
+      printf ' | %s / %s' "${per_dll[$name,$arch,VornixInternetOptimizer.exe]:-—}" \
+        "${per_dll[$name,$arch,vornix.exe]:-—}"
+    done
+    echo " |"
   done
 }
 

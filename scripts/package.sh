@@ -10,7 +10,8 @@
 #
 # VERSION is MAJOR.MINOR.REVISION from resources/VersionInfo.h, the one
 # source of the version; the product name, publisher and copyright come from
-# there too.
+# there too. The installer also takes the instance mutex's name and the
+# console tool's exit codes it acts on from the program's headers.
 #
 #   bash scripts/package.sh
 set -euo pipefail
@@ -52,6 +53,19 @@ mutex="$(sed -n 's/.*kInstanceMutexName = L"\([^"]*\)".*/\1/p' "$mutex_header" |
 mutex="${mutex//\\\\/\\}"
 [[ "$mutex" == Global\\* ]] || die "no kInstanceMutexName in $mutex_header"
 
+# The console tool's exit codes the uninstaller acts on, from its ExitCode
+# enum: `Name = number,`.
+exit_header=console/CommandLine.h
+exit_code() {
+  local value
+  value="$(sed -n '/^enum class ExitCode/,/^};/s/^[[:space:]]*'"$1"' = \([0-9]\{1,\}\),.*/\1/p' "$exit_header")"
+  [[ "$value" =~ ^[0-9]+$ ]] || die "no ExitCode::$1 in $exit_header"
+  printf '%s' "$value"
+}
+tool_done="$(exit_code Done)"
+tool_no_backup="$(exit_code NoBackup)"
+tool_beside_copies="$(exit_code BackupBesideCopies)"
+
 command -v makensis >/dev/null || die "makensis is missing (bash scripts/install-prerequisites.sh)"
 command -v zip >/dev/null || die "zip is missing (bash scripts/install-prerequisites.sh)"
 
@@ -80,7 +94,8 @@ for arch in x86_64 i686; do
     -DARCH="$label" -DBIN_DIR="$bin" -DOUT_FILE="$dist/$base-setup.exe" \
     -DPRODUCT="$product" -DPUBLISHER="$publisher" -DCOPYRIGHT="$copyright" \
     -DVERSION="$version" -DVERSION_QUAD="$major.$minor.0.$revision" \
-    -DMUTEX="$mutex" -DICON="$root/resources/app.ico" \
+    -DMUTEX="$mutex" -DTOOL_DONE="$tool_done" -DTOOL_NO_BACKUP="$tool_no_backup" \
+    -DTOOL_BESIDE_COPIES="$tool_beside_copies" -DICON="$root/resources/app.ico" \
     installer/VornixInternetOptimizer.nsi >"$stage/makensis-$label.log" 2>&1 \
     || { cat "$stage/makensis-$label.log" >&2; die "makensis failed for $label"; }
 done

@@ -25,7 +25,9 @@ release_executables=(
   vornix.exe
 )
 
-step() { printf '\n=== %s ===\n' "$*"; }
+# Each step's heading tells how long the run has taken so far, the last one
+# the whole run's time.
+step() { printf '\n=== %s (after %d min %02d s) ===\n' "$*" $((SECONDS / 60)) $((SECONDS % 60)); }
 
 # CMake keeps the compiler a build tree was first configured with, whatever
 # the toolchain file names now: a tree made with the posix-thread compilers

@@ -61,6 +61,8 @@ public:
     // functions turn "备份" into "??". The registry holds every name in
     // Unicode; a narrow name is the Unicode name its code page converts it
     // to. Data moves as raw bytes, so these serve values that hold no text.
+    // Windows 95/98/ME hold names only in the ANSI code page: there the name
+    // goes through it, as every other name does.
     virtual long QueryValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t* type,
                                    std::uint8_t* data, std::uint32_t* size) = 0;
     virtual long SetValueUnicode(RegKeyHandle key, const std::string& name, std::uint32_t type,

@@ -1,29 +1,19 @@
 #pragma once
-// UTF-8 (the program's text) to and from UTF-16 (the wide window functions).
+// UTF-8 (the program's text) to and from UTF-16 (the wide Windows functions).
 #include <string>
 #include <string_view>
 
-#include "system/win32/WindowsHeaders.h"
+#include "system/Utf16.h"
 
 namespace vornix {
 
 inline std::wstring Widen(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
+    const std::u16string wide = Utf8ToUtf16(utf8);
+    return std::wstring(wide.begin(), wide.end());
 }
 
 inline std::string Narrow(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
-                        nullptr, nullptr);
-    return utf8;
+    return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
 }
 
 }  // namespace vornix

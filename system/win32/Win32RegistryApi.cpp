@@ -172,6 +172,7 @@ long Win32RegistryApi::QueryValueUnicode(RegKeyHandle key, const std::string& na
                                          std::uint32_t* type, std::uint8_t* data,
                                          std::uint32_t* size) {
     if (HasEmbeddedNul(name)) return ERROR_INVALID_PARAMETER;
+    if (form_ == win32::CharForm::Ansi) return QueryValue(key, win32::ToAnsi(name), type, data, size);
     return QueryWith(::RegQueryValueExW, ToHkey(key), Widen(name).c_str(), type, data, size);
 }
 
@@ -186,6 +187,7 @@ long Win32RegistryApi::SetValueUnicode(RegKeyHandle key, const std::string& name
                                        std::uint32_t type, const std::uint8_t* data,
                                        std::uint32_t size) {
     if (HasEmbeddedNul(name) || (data == nullptr && size != 0)) return ERROR_INVALID_PARAMETER;
+    if (form_ == win32::CharForm::Ansi) return SetValue(key, win32::ToAnsi(name), type, data, size);
     return ::RegSetValueExW(ToHkey(key), Widen(name).c_str(), 0, static_cast<DWORD>(type), data,
                             static_cast<DWORD>(size));
 }

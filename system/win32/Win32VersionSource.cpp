@@ -48,7 +48,7 @@ bool Win32VersionSource::RealVersion(OsVersionRecord& record) {
     // ntdll is in every NT process; Windows 95/98/ME have no RtlGetVersion,
     // and there GetVersionExA tells the truth.
     using RtlGetVersionFn = LONG WINAPI(OSVERSIONINFOW*);
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     auto* rtlGetVersion = ntdll ? reinterpret_cast<RtlGetVersionFn*>(reinterpret_cast<void*>(
                                       ::GetProcAddress(ntdll, "RtlGetVersion")))
                                 : nullptr;

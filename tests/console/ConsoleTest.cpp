@@ -63,6 +63,13 @@ TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
     }
     EXPECT_NE(std::string::npos, Parse({"optimize", "--method", "2", "--speed", "7"})
                                      .error.find("1 到 6"));
+
+    // The whole command line, split as the C run time splits it.
+    EXPECT_EQ((std::vector<std::string>{"status", "--method", "1"}),
+              SplitCommandLine("\"C:\\Program Files\\vornix.exe\" status  --method\t1 "));
+    EXPECT_EQ((std::vector<std::string>{"a b", "c\\d", "e\"f", "g\\", "h", "", "i\"j"}),
+              SplitCommandLine(R"(vornix "a b" c\d e\"f "g\\" h "" "i""j")"));
+    EXPECT_TRUE(SplitCommandLine("vornix.exe").empty());
 }
 
 TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {

@@ -20,10 +20,12 @@
 #      manifest and holds the instance mutex: installer and uninstaller
 #      refuse (exit 2) and change nothing; a leftover .manifest.tmp is made;
 #   4. silent uninstall: the TCP/IP values are as before the optimize, the
-#      product key, the entry, the shortcut and every file are gone;
+#      product key, the entry, the shortcut and every file are gone but the
+#      uninstaller, which goes with the folder at the next restart;
 #   5. reinstall, optimize, and a damaged backup moved aside with
-#      `vornix backup --set-aside`: the uninstaller keeps the copy and exits
-#      3; reinstalled and optimized again (a fresh backup beside the copy),
+#      `vornix backup --set-aside`: the uninstaller keeps the copy and
+#      exits 3, which a deployment tool reads from the registered command;
+#      reinstalled and optimized again (a fresh backup beside the copy),
 #      the uninstaller restores the fresh backup, keeps the copy and exits 3;
 #   6. reinstall with a product key that holds no backup: the uninstaller
 #      exits 0 and removes the key;
@@ -32,16 +34,16 @@
 #      the product key as it was; the uninstaller itself, run as a user runs
 #      it, removes the folder.
 #
-# An uninstaller run by a test gets _?=INSTDIR, so that it runs in place and
-# its exit code is its own (otherwise it copies itself to a temporary folder,
-# starts that copy and exits 0 at once); run in place it cannot delete
-# itself, and leaves uninstall.exe.
+# Each uninstall but the last is run as a deployment tool runs it: the
+# entry's QuietUninstallString, started and waited for. It runs the
+# uninstaller in place (_?=INSTDIR), so that its exit code is its own;
+# Wine cannot rename a running program, so it leaves uninstall.exe behind
+# until the next restart.
 #
 # Usage (under an X display, e.g. xvfb-run):
 #   installer-test.sh [--arch win64|win32] [--locale LOCALE] [DIST_DIR]
 set -euo pipefail
-
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 arch=win64
 locale=zh_CN.UTF-8
 while [[ ${1:-} == --arch || ${1:-} == --locale ]]; do
@@ -53,6 +55,7 @@ while [[ ${1:-} == --arch || ${1:-} == --locale ]]; do
   shift 2
 done
 [[ $arch == win64 || $arch == win32 ]] || { echo "installer-test: no architecture $arch" >&2; exit 2; }
+test_name="installer-test ($locale)"
 dist="${1:-$root/dist}"
 # VORNIX_PACKAGE_TEST_DIR: where the work folder goes instead of build/ (the
 # i686 guest keeps it on its own disk rather than on the shared work tree).
@@ -62,8 +65,6 @@ product_key="HKLM\\Software\\$product"
 entry_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
 tcpip_key='HKLM\System\CurrentControlSet\Services\Tcpip'
 
-fail() { echo "installer-test ($locale): FAIL: $*" >&2; exit 1; }
-note() { echo "installer-test ($locale): $*" >&2; }
 trap 'fail "line $LINENO: $BASH_COMMAND exited $?"' ERR
 
 setups=("$dist"/VornixInternetOptimizer-*-$arch-setup.exe)
@@ -74,9 +75,8 @@ version="${version%-$arch-setup.exe}"
 
 rm -rf "$work"
 mkdir -p "$work"
-export WINEPREFIX_OVERRIDE="$work/prefix"
-export VORNIX_WINE_LOCALE="$locale"
-. "$root/scripts/wine-env.sh"
+at_exit 'rm -rf "$work"'
+own_prefix "$work/prefix" "$locale"
 # Where the installer of this architecture puts its files and its entry; the
 # 32-bit one is run in a 32-bit prefix, whose one view and one Program Files
 # are its own.
@@ -87,14 +87,7 @@ case "$arch-$WINEARCH" in
 esac
 win_dir="C:\\$program_files\\$product"
 app=""
-cleanup() {
-  if [[ -n "$app" ]]; then kill "$app" 2>/dev/null || true; wait "$app" 2>/dev/null || true; fi
-  timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-bash "$root/scripts/wine-prefix.sh"
+at_exit '[[ -z $app ]] || { kill "$app"; wait "$app"; } 2>/dev/null || true'
 # No menu entries on the Linux desktop for the shortcut the installer makes.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 dir="$WINEPREFIX/drive_c/$program_files/$product"
@@ -120,12 +113,17 @@ expect_exit() {  # expected code, what, command...
 
 install() { expect_exit "$1" "the installer" wine start /wait /unix "$setup" /S; }
 
-# The uninstaller in place, from a batch file: start and Wine's command line
-# would quote "_?=C:\Program Files\...", which it must not be.
-uninstall_in_place() {
-  printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$win_dir" "$win_dir" \
-    >"$work/uninstall.bat"
-  expect_exit "$1" "the uninstaller" wine cmd /c "$(winepath -w "$work/uninstall.bat")"
+# The uninstaller as a deployment tool runs it: the entry's
+# QuietUninstallString as it stands, started and waited for (from a batch
+# file: start and Wine's command line would quote "_?=C:\Program Files\...",
+# which it must not be).
+quiet_uninstall() {  # expected exit code
+  local command
+  command="$(wine reg query "$entry_key" "$entry_view" /v QuietUninstallString |
+    sed -n 's/^ *QuietUninstallString *REG_SZ *//p' | tr -d '\r')"
+  [[ -n $command ]] || fail "no QuietUninstallString in the uninstall entry"
+  printf '@%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$command" >"$work/uninstall.bat"
+  expect_exit "$1" "the registered quiet uninstall" wine cmd /c "$(winepath -w "$work/uninstall.bat")"
 }
 
 files_are() {  # the install folder's files, sorted, one a line
@@ -134,13 +132,9 @@ files_are() {  # the install folder's files, sorted, one a line
   [[ "$listing" == "$1" ]] || fail "install folder holds: ${listing:-nothing}; expected: $1"
 }
 
-# What `vornix backup` answers: 0 a backup this Windows can restore, 5 none
-# at all, 1 one it cannot restore.
-backup_answer_is() {  # expected exit code
-  local rc=0
-  wine "$tool" backup >"$work/backup.log" 2>&1 || rc=$?
-  [[ $rc == "$1" ]] || { echo "vornix backup exited $rc, expected $1: $(cat "$work/backup.log")" >&2; return 1; }
-}
+# vornix.exe: the zip's copy (tool), so that `vornix backup` can still be
+# asked once the program is uninstalled, or the installed one.
+installed_tool() { tool_exe="$dir/vornix.exe" tool "$@"; }
 
 # The product key as it was exported to product-before.txt.
 product_key_kept() {
@@ -155,7 +149,7 @@ note "silent install of ${setup##*/}"
 install 0
 files_are "VornixInternetOptimizer.exe uninstall.exe vornix.exe "
 unzip -q -o "$dist/VornixInternetOptimizer-$version-$arch.zip" -d "$work/zip"
-tool="$work/zip/VornixInternetOptimizer-$version-$arch/vornix.exe"
+tool_exe="$work/zip/VornixInternetOptimizer-$version-$arch/vornix.exe"
 for exe in VornixInternetOptimizer.exe vornix.exe; do
   cmp -s "$dir/$exe" "$work/zip/VornixInternetOptimizer-$version-$arch/$exe" \
     || fail "$exe differs between the installer and the zip"
@@ -176,7 +170,7 @@ for line in \
   "\"DisplayIcon\"=\"$w\\\\VornixInternetOptimizer.exe,0\"" \
   "\"InstallLocation\"=\"$w\"" \
   "\"UninstallString\"=\"\\\"$w\\\\uninstall.exe\\\"\"" \
-  "\"QuietUninstallString\"=\"\\\"$w\\\\uninstall.exe\\\" /S\"" \
+  "\"QuietUninstallString\"=\"\\\"$w\\\\uninstall.exe\\\" /S _?=$w\"" \
   '"NoModify"=dword:00000001' \
   '"NoRepair"=dword:00000001'; do
   grep -qxF -- "$line" "$work/entry.txt" || fail "the uninstall entry lacks $line:
@@ -191,18 +185,16 @@ bytes=$(cat "$dir"/* | wc -c)
 
 # --- 2. the tool from the install folder ------------------------------------------
 note "vornix status and optimize from the install folder"
-rc=0; wine "$dir/vornix.exe" status >/dev/null || rc=$?
-[[ $rc == 0 ]] || fail "vornix status exited $rc"
-backup_answer_is 5 || fail "a backup before the first optimize"
+installed_tool 0 status
+tool 5 backup
 # Values of the machine's own for the uninstall to give back: an interface
 # with an MTU, and a TTL for the stack.
 wine reg add "$tcpip_key\\Parameters\\Interfaces\\{VORNIX-PKG-A}" /reg:64 /v MTU /t REG_DWORD \
   /d 1400 /f >/dev/null
 wine reg add "$tcpip_key\\Parameters" /reg:64 /v DefaultTTL /t REG_DWORD /d 64 /f >/dev/null
 wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
-rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
-[[ $rc == 0 ]] || fail "vornix optimize exited $rc"
-backup_answer_is 0 || fail "no backup after the optimize"
+installed_tool 0 optimize --method 1 --speed 10
+tool 0 backup
 wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-optimized.txt"
 ! cmp -s "$work/tcpip-before.txt" "$work/tcpip-optimized.txt" || fail "the optimize changed nothing"
 
@@ -221,9 +213,9 @@ for name in manifest manifest.tmp; do
     || fail "the $name is not hidden, system and read-only"
 done
 install 2
-uninstall_in_place 2
+quiet_uninstall 2
 files_are "VornixInternetOptimizer.exe VornixInternetOptimizer.exe.manifest VornixInternetOptimizer.exe.manifest.tmp uninstall.exe vornix.exe "
-backup_answer_is 0 || fail "a refused uninstall touched the backup"
+tool 0 backup
 key_exists "$entry_key" "$entry_view" || fail "a refused uninstall removed the entry"
 kill "$app"
 wait "$app" 2>/dev/null || true
@@ -231,7 +223,7 @@ app=""
 
 # --- 4. uninstall ------------------------------------------------------------------
 note "silent uninstall"
-uninstall_in_place 0
+quiet_uninstall 0
 wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
 diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
   || fail "the TCP/IP values are not as before the optimize"
@@ -239,36 +231,36 @@ diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
 ! key_exists "$entry_key" "$entry_view" || fail "the uninstall entry is still there"
 [[ ! -e "$shortcut" ]] || fail "the shortcut is still there"
 files_are "uninstall.exe "
+wine wineboot --restart
+timeout 120 wineserver -w
+[[ ! -e "$dir" ]] || fail "the install folder is still there after a restart: $(ls -A "$dir" | tr '\n' ' ')"
 
 # --- 5. a copy set aside ------------------------------------------------------------
 note "a damaged backup set aside: the uninstaller keeps the copy, with or without a fresh backup"
 install 0
-rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
-[[ $rc == 0 ]] || fail "vornix optimize exited $rc"
+installed_tool 0 optimize --method 1 --speed 10
 # The store of a format this version cannot read, then moved aside whole:
 # the copy is the only record of MTU 1400 and TTL 64.
 nt_store="$product_key\\Platform_Windows_NT_2K_XP"
 wine reg add "$nt_store" /reg:32 /v BackupFormat /t REG_DWORD /d 7 /f >/dev/null
-backup_answer_is 1 || fail "a damaged backup is not one XP cannot restore"
-rc=0; wine "$tool" backup --set-aside >"$work/set-aside.log" 2>&1 || rc=$?
-[[ $rc == 0 ]] || fail "vornix backup --set-aside exited $rc: $(cat "$work/set-aside.log")"
+tool 1 backup
+tool 0 backup --set-aside
 wine_export_key "$nt_store.damaged-1" /reg:32 "$work/copy.txt" || fail "no copy set aside"
 grep -qx '"DefaultTTL"=dword:00000040' "$work/copy.txt" && grep -qx '"{VORNIX-PKG-A}"="MTU=1400;TcpWindowSize=-"' "$work/copy.txt" \
   || fail "the copy does not hold the machine's own values: $(cat "$work/copy.txt")"
-backup_answer_is 1 || fail "a copy set aside is not counted as a backup"
+tool 1 backup  # a copy set aside is a backup, though not one to restore
 # Uninstalled at once: nothing to restore, and the copy stays.
 wine_export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
-uninstall_in_place 3
+quiet_uninstall 3
 product_key_kept
 # Reinstalled and optimized: a fresh backup of the values as they are now
 # (the earlier run's), which the uninstall restores; the copy stays.
 install 0
-rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >"$work/optimize.log" 2>&1 || rc=$?
-[[ $rc == 0 ]] || fail "vornix optimize exited $rc"
-grep -q 'Platform_Windows_NT_2K_XP\.damaged-1' "$work/optimize.log" \
-  || fail "the optimize that backed up afresh did not name the copy: $(cat "$work/optimize.log")"
-backup_answer_is 6 || fail "a fresh backup beside a copy is not told apart"
-uninstall_in_place 3
+installed_tool 0 optimize --method 1 --speed 10
+grep -q 'Platform_Windows_NT_2K_XP\.damaged-1' "$work/tool.log" \
+  || fail "the optimize that backed up afresh did not name the copy: $(cat "$work/tool.log")"
+tool 6 backup
+quiet_uninstall 3
 wine_export_key "$nt_store.damaged-1" /reg:32 "$work/copy-after.txt" || fail "the uninstaller deleted the copy"
 diff -u "$work/copy.txt" "$work/copy-after.txt" >&2 || fail "the uninstaller changed the copy"
 wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
@@ -284,8 +276,8 @@ install 0
 # What the window's first start leaves in the product key: its install record.
 wine reg add "$product_key" /reg:32 /v InstallPath /t REG_SZ /d "$win_dir\\VornixInternetOptimizer.exe" \
   /f >/dev/null
-backup_answer_is 5 || fail "a product key with only InstallPath holds a backup"
-uninstall_in_place 0
+tool 5 backup
+quiet_uninstall 0
 ! key_exists "$product_key" /reg:32 || fail "the product key is still there without a backup"
 
 # --- 7. a restore that cannot be made -------------------------------------------------
@@ -293,14 +285,13 @@ note "an uninstall over a backup this Windows cannot restore keeps the product k
 install 0
 # The program's own flag (in whatever form it writes it) over a 95/98/ME
 # store alone: the optimize makes an NT backup, whose store then goes.
-rc=0; wine "$dir/vornix.exe" optimize --method 1 --speed 10 >/dev/null || rc=$?
-[[ $rc == 0 ]] || fail "vornix optimize exited $rc"
+installed_tool 0 optimize --method 1 --speed 10
 wine reg delete "$product_key\\Platform_Windows_NT_2K_XP" /reg:32 /f >/dev/null
 wine reg add "$product_key\\Platform_Windows_95_98_ME" /reg:32 /v BackupFormat /t REG_DWORD /d 2 \
   /f >/dev/null
-backup_answer_is 1 || fail "the 95/98/ME store alone is not a backup XP cannot restore"
+tool 1 backup
 wine_export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
-uninstall_in_place 3
+quiet_uninstall 3
 product_key_kept
 ! key_exists "$entry_key" "$entry_view" || fail "the uninstall entry is still there"
 files_are "uninstall.exe "

@@ -6,6 +6,7 @@
 #include "support/MemoryRegistryApi.h"
 #include "system/OpenKey.h"
 #include "system/Registry.h"
+#include "system/Utf16.h"
 #include "system/clsOS.h"
 #include "system/clsShutdownNT.h"
 #include "support/RegistryBackends.h"
@@ -92,6 +93,22 @@ TEST(clsShutdownNT, FlagsFollowMethodAndForceAndLogOffNeverTouchesTheToken) {
     shutdown.RebootNT(0);
     EXPECT_EQ("ExitWindowsEx 5 0", api.calls[4]);
     EXPECT_EQ("ExitWindowsEx 2 2147614724", api.calls.back());
+}
+
+// The program's own UTF-8 conversion, which Windows 95 needs, converts as
+// the system's does: every character both ways, and what is not well formed
+// as U+FFFD, without losing what follows it.
+TEST(Utf16, ConvertsEveryCharacterAndReplacesWhatIsNotWellFormed) {
+    const std::string text = "A\u00e9\u5907\u4efd    \U0001D11E";
+    const std::u16string wide = Utf8ToUtf16(text);
+    EXPECT_EQ((std::u16string{u'A', 0x00E9, 0x5907, 0x4EFD, ' ', ' ', ' ', ' ', 0xD834, 0xDD1E}),
+              wide);
+    EXPECT_EQ(text, Utf16ToUtf8(wide));
+    // A stray continuation byte, a cut-off sequence, an overlong form and an
+    // encoded surrogate; then a lone surrogate in UTF-16.
+    EXPECT_EQ(u"\uFFFDa\uFFFDb\uFFFD\uFFFDc\uFFFD\uFFFD\uFFFDd\uFFFD",
+              Utf8ToUtf16("\x80" "a\xE5\x90" "b\xC0\xAF" "c\xED\xA0\x80" "d\xF0\x9D"));
+    EXPECT_EQ("x\uFFFDy", Utf16ToUtf8(std::u16string{u'x', 0xDC00, u'y'}));
 }
 
 TEST(Registry, ClosesEveryKeyItOpensOnEveryPath) {

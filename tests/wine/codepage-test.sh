@@ -18,11 +18,12 @@
 # optimize the product key (32-bit view) must hold the flag in its one
 # Unicode form, "备份    "=dword:00000001, and no other name ending in the
 # four blanks.
-# Every case runs; the script fails at the end if any did.
+# Every case runs, each in a subshell that its first failure ends; the
+# script fails at the end if any did.
 #
 # Usage (under an X display, e.g. xvfb-run): codepage-test.sh TOOL_EXE WORK_DIR
 set -u
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 tool_exe=$1 work=$2
 product_key='HKLM\Software\Vornix Internet Optimizer'
 tcpip_key='HKLM\System\CurrentControlSet\Services\Tcpip'
@@ -31,19 +32,9 @@ interface="$params\\Interfaces\\{VORNIX-CP-A}"
 flag='备份    '
 failures=0
 
-fail() { echo "codepage-test: FAIL: $*" >&2; exit 1; }
-problem() { echo "codepage-test: FAIL: $*" >&2; failures=$((failures + 1)); }
-
 rm -rf "$work"
 mkdir -p "$work"
-export WINEPREFIX_OVERRIDE="$work/prefix" VORNIX_WINE_LOCALE=en_US.UTF-8
-. "$root/scripts/wine-env.sh"
-clean_up() {
-  timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null
-  rm -rf "$WINEPREFIX"
-}
-trap clean_up EXIT
-bash "$root/scripts/wine-prefix.sh" || fail "cannot make the prefix"
+own_prefix "$work/prefix" en_US.UTF-8
 
 # Runs a command under a code page: 1252 or 936.
 under() {
@@ -77,25 +68,11 @@ prepare() {
     fail "cannot prepare the machine"
 }
 
-# vornix under a code page; its output, redirected, is in that code page's
-# OEM counterpart.
-tool() {  # code page, arguments
-  local cp=$1 status charset=GBK
-  shift
-  [[ $cp == 936 ]] || charset=CP437
-  under "$cp" wine "$tool_exe" "$@" >"$work/tool.log" 2>&1
-  status=$?
-  [[ $status == 0 ]] && return 0
-  problem "vornix $* under code page $cp exited $status:
-$(iconv -f "$charset" -t UTF-8 "$work/tool.log" 2>/dev/null || cat "$work/tool.log")"
-  return 1
-}
-
 flag_is_unicode() {  # label
-  wine_export_key "$product_key" /reg:32 "$work/product.txt" || { problem "$1: no product key"; return; }
+  wine_export_key "$product_key" /reg:32 "$work/product.txt" || fail "$1: no product key"
   if ! grep -qxF "\"$flag\"=dword:00000001" "$work/product.txt" ||
      [[ $(grep -c '^"[^"]*    "=' "$work/product.txt") != 1 ]]; then
-    problem "$1: the product key does not hold the flag as \"$flag\"=dword:00000001 alone:
+    fail "$1: the product key does not hold the flag as \"$flag\"=dword:00000001 alone:
 $(grep '^"[^"]*    "=' "$work/product.txt")"
   fi
 }
@@ -104,21 +81,21 @@ prepare
 wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-before.txt" || fail "cannot export $tcpip_key"
 
 one_case() {  # label, code page of the optimize, of the restore, what is done in between
-  echo "codepage-test: $1"
+  note "$1"
   prepare
   wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-prepared.txt" &&
     cmp -s "$work/tcpip-before.txt" "$work/tcpip-prepared.txt" ||
     fail "$1: the machine could not be prepared as before"
-  tool "$2" optimize --method 1 --speed 10 || return
+  under "$2" tool 0 optimize --method 1 --speed 10
   flag_is_unicode "$1, after the optimize under $2"
   wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-optimized.txt"
   ! cmp -s "$work/tcpip-before.txt" "$work/tcpip-optimized.txt" ||
-    problem "$1: the optimize under $2 changed nothing in the Tcpip key"
+    fail "$1: the optimize under $2 changed nothing in the Tcpip key"
   $4
-  tool "$3" restore || return
+  under "$3" tool 0 restore
   wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-restored.txt"
   diff -u "$work/tcpip-before.txt" "$work/tcpip-restored.txt" >"$work/tcpip.diff" ||
-    problem "$1: the Tcpip key is not as before the optimize:
+    fail "$1: the Tcpip key is not as before the optimize:
 $(cat "$work/tcpip.diff")"
 }
 
@@ -130,9 +107,10 @@ older_flag() {
     fail "cannot write the older flag"
 }
 
-one_case "optimize under 1252, restore under 936" 1252 936 :
-one_case "optimize under 936, restore under 1252" 936 1252 :
-one_case "an older flag \"??    \" from 1252, restore under 936" 1252 936 older_flag
+run_case() { (one_case "$@") || failures=$((failures + 1)); }
+run_case "optimize under 1252, restore under 936" 1252 936 :
+run_case "optimize under 936, restore under 1252" 936 1252 :
+run_case "an older flag \"??    \" from 1252, restore under 936" 1252 936 older_flag
 
-[[ $failures == 0 ]] || fail "problems found: $failures"
-echo "codepage-test: passed"
+[[ $failures == 0 ]] || fail "cases failed: $failures"
+note "passed"
