@@ -174,6 +174,7 @@ constexpr Function kKernel32[] = {
     Implemented("LoadResource"),
     Implemented("LocalFree"),
     Implemented("LockResource"),
+    Implemented("MoveFileA"),
     Implemented("MulDiv"),
     Implemented("MultiByteToWideChar"),
     Implemented("OpenProcess"),
