@@ -69,7 +69,9 @@ bash scripts/wine-prefix.sh
 wine reg add 'HKCU\\Software\\Wine\\AppDefaults\\$(basename "$exe")' /v Version /t REG_SZ /d $version /f >/dev/null
 wine "$exe" >/dev/null 2>&1 &
 for i in \$(seq 150); do xwininfo -root -tree | grep -q 'Vornix Internet Optimizer - ' && break; sleep 0.2; done
-sleep 3
+# The banner and the logo are decoded after the window shows; emulated,
+# that and the first painting take seconds.
+sleep 15
 window=\$(xwininfo -root -tree | grep 'Vornix Internet Optimizer - ' | awk '{print \$1}' | head -n 1)
 [ -n "\$window" ] && xwd -id "\$window" -silent >"$out/window.xwd"
 EOF

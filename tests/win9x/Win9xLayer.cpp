@@ -8,9 +8,10 @@
 // implement at a stub that fails as Windows 98's own does (Win9xStubs.h), by
 // the table in Win9xFunctions.cpp. GetProcAddress is watched too, so that a
 // function looked up at run time meets the same table. An import or a
-// lookup the table does not know ends the process at once with exit code
-// 119 and a line on standard error that names it: a new import is
-// classified before a test can pass with it.
+// lookup the table does not know (or an import of a function Windows 98
+// does not export, or one only the test harness may use) ends the process
+// at once with exit code 119 and a line on standard error that names it: a
+// new import is classified before a test can pass with it.
 //
 // Linked only into test copies: never into the Release executables or the
 // executables the other tests run. Every call of the executable goes through
@@ -121,11 +122,14 @@ private:
 Text gUnclassified;
 Text gReport;
 
-void Unclassified(const char* dll, const char* name, const char* how) {
+constexpr const char* kNotInTable = "which tests/win9x/Win9xFunctions.cpp does not classify";
+
+void Unclassified(const char* dll, const char* name, const char* how,
+                  const char* why = kNotInTable) {
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
     gUnclassified << "win9x layer: " << FileName(exe) << " " << how << " " << name << " of "
-                  << dll << ", which tests/win9x/Win9xFunctions.cpp does not classify\n";
+                  << dll << ", " << why << "\n";
 }
 
 [[noreturn]] void StopForUnclassified() {
@@ -151,7 +155,7 @@ FARPROC WINAPI GetProcAddressAsWindows98(HMODULE module, LPCSTR name) {
     switch (function->verdict) {
         case Verdict::Harness:
             if (!kHarness) {
-                Unclassified(dll, name, "looks up, as only the test harness may,");
+                Unclassified(dll, name, "looks up", "which only the test harness may use");
                 StopForUnclassified();
             }
             return real;
@@ -211,23 +215,25 @@ void** ApplyTable(BYTE* base, Text& report) {
             switch (function->verdict) {
                 case Verdict::Harness:
                     if (!kHarness) {
-                        Unclassified(dll, name, "imports, as only the test harness may,");
+                        Unclassified(dll, name, "imports", "which only the test harness may use");
                         continue;
                     }
                     [[fallthrough]];
-                case Verdict::Implemented:
-                case Verdict::Absent: {
+                case Verdict::Implemented: {
                     const bool own = loaded != nullptr &&
                                      reinterpret_cast<void*>(gRealGetProcAddress(loaded, name)) == *slot;
                     report << (own ? "kept " : "kept (not the DLL's own export) ") << library->name
                            << " " << name << "\n";
                     break;
                 }
+                case Verdict::Absent:
+                    Unclassified(dll, name, "imports", "which Windows 98 does not export");
+                    break;
                 case Verdict::Fails:
                 case Verdict::Refuses:
                 case Verdict::Hooked:
                     if (!Patch(slot, function->stub())) {
-                        Unclassified(dll, name, "cannot patch");
+                        Unclassified(dll, name, "could not patch the import of", "VirtualProtect failed");
                         continue;
                     }
                     report << (function->verdict == Verdict::Hooked ? "hooked " : "stub ")
