@@ -313,7 +313,10 @@ App::~App() {
 
 bool App::Start(DWORD pollMs) {
     process_.reset(StartAnother(&pid_));
-    if (!process_.get()) return false;
+    if (!process_.get()) {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", Narrow(exe_).c_str(), GetLastError());
+        return false;
+    }
     WaitUntil(
         [&] {
             const auto windows = TopLevelWindows(kMainClass, pid_, true);
