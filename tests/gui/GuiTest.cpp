@@ -353,7 +353,7 @@ TEST_F(GuiLayout, ControlsAndCaptionsFitTheWindowAt96120And144Dpi) {
 TEST_F(GuiManifest, WrittenOnWindows2000AndXpOnly) {
     const std::string expected = ManifestText("Vornix Internet Optimizer", true);
     const std::pair<const wchar_t*, bool> cases[] = {
-        {L"winxp", true}, {L"win2k", true}, {L"win98", false}, {L"win10", false}};
+        {L"winxp", true}, {L"win2k", true}, {L"win98", false}, {L"nt40", false}, {L"win10", false}};
     for (const auto& [version, written] : cases) {
         SCOPED_TRACE(testing::Message() << "as " << std::wstring(version));
         App app(std::wstring(L"manifest-") + version, version);
