@@ -46,9 +46,7 @@ bool MainWindow::Create(SystemServices services, ProductInfo product) {
     form_ = std::make_unique<Form1>(
         std::move(services),
         Form1Controls{lblOptimizeStatus_, pgbOptimize_, tmrOptimize_, tmrBlink_, cmdOptimize_,
-                      cmdRestore_, optionButtons_, lblNext1_, label1_,
-                      {&panels_[0], &panels_[1], &panels_[2], &panels_[3], &panels_[4],
-                       &panels_[5]},
+                      cmdRestore_, optionButtons_, lblNext1_, label1_, PanelsOf(panels_),
                       dialogs_});
     return true;
 }

@@ -82,7 +82,7 @@ private:
     Win32Button cmdOptimize_;
     Win32Button cmdRestore_;
     Win32OptionButtons optionButtons_;
-    std::array<Win32Panel, 6> panels_;
+    std::array<Win32Panel, kMethodCount> panels_;
     Win32Dialogs dialogs_;
     std::unique_ptr<Form1> form_;
     std::unique_ptr<DynamicLibrary> shell32_;

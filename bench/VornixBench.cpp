@@ -33,7 +33,8 @@
 
 #include "engine/BackupStore.h"
 #include "engine/Form1.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
+#include "profiles/ConnectionProfiles.h"
 #include "support/CountingRegistryApi.h"
 #include "support/FakeControls.h"
 #include "support/MemoryRegistryApi.h"
@@ -57,7 +58,7 @@ constexpr const char* kBenchProduct = "Vornix Internet Optimizer Benchmark";
 const std::string kStoreKey = std::string("SOFTWARE\\") + kBenchProduct;
 const std::string kFamilyKey = FamilyKey(kStoreKey, Family::NT);
 // The NT family's Parameters values.
-const std::span<const TcpipValue> kNtParameterValues = LocationsOf(Family::NT).keys[0].values;
+const std::vector<Located>& kNtParameterValues = LocationsOf(Family::NT).keys[0].values;
 
 std::string BenchInterface(int i) {
     char name[32];
@@ -73,8 +74,8 @@ void WalkWrite(Registry& reg, const TuningSet& tuning) {
         reg.SaveRegWord(HKLM, key, "MTU", tuning.lngMTU);
         reg.SaveRegWord(HKLM, key, "TcpWindowSize", tuning.lngRWIN);
     }
-    for (const TcpipValue& v : kNtParameterValues) {
-        reg.SaveRegWord(HKLM, kTcpipParametersKey, v.name, tuning.*v.member);
+    for (const Located& v : kNtParameterValues) {
+        reg.SaveRegWord(HKLM, kTcpipParametersKey, v.name, tuning.*v.value->member);
     }
 }
 
@@ -84,13 +85,13 @@ void WalkBackup(Registry& reg, TuningSet tuning) {
         tuning.lngMTU =
             reg.ReadRegWord(HKLM, InterfaceKey(reg.SubKeyName(HKLM, kInterfacesKey, i)), "MTU");
     }
-    for (const TcpipValue& v : kNtParameterValues) {
-        tuning.*v.member = reg.ReadRegWord(HKLM, kTcpipParametersKey, v.name);
+    for (const Located& v : kNtParameterValues) {
+        tuning.*v.value->member = reg.ReadRegWord(HKLM, kTcpipParametersKey, v.name);
     }
     reg.CreateRegKey(HKLM, kFamilyKey);
     reg.SaveRegWord(HKLM, kFamilyKey, "MTU", tuning.lngMTU);
-    for (const TcpipValue& v : kNtParameterValues) {
-        reg.SaveRegWord(HKLM, kFamilyKey, v.name, tuning.*v.member);
+    for (const Located& v : kNtParameterValues) {
+        reg.SaveRegWord(HKLM, kFamilyKey, v.name, tuning.*v.value->member);
     }
     reg.SaveRegWord(HKLM, kStoreKey, kBackupFlagName, 1);
 }
@@ -101,8 +102,8 @@ void WalkRestore(Registry& reg, TuningSet& tuning) {
         std::exit(1);
     }
     tuning.lngMTU = reg.ReadRegWord(HKLM, kFamilyKey, "MTU");
-    for (const TcpipValue& v : kNtParameterValues) {
-        tuning.*v.member = reg.ReadRegWord(HKLM, kFamilyKey, v.name);
+    for (const Located& v : kNtParameterValues) {
+        tuning.*v.value->member = reg.ReadRegWord(HKLM, kFamilyKey, v.name);
     }
     WalkWrite(reg, tuning);
 }
@@ -112,7 +113,7 @@ void Reset(RegistryApi& api, const AnsiCodePage& codePage) {
     Registry reg(api, codePage);
     test::DeleteTree(api, RootHandle(HKLM), codePage.ToAnsi(kStoreKey));
     std::vector<std::string> names;
-    for (const TcpipValue& v : kNtParameterValues) names.emplace_back(v.name);
+    for (const Located& v : kNtParameterValues) names.emplace_back(v.name);
     reg.DeleteRegValues(HKLM, kTcpipParametersKey, names);
     for (const std::string& name : reg.SubKeyNames(HKLM, kInterfacesKey).names) {
         reg.DeleteRegValues(HKLM, InterfaceKey(name), {"MTU", "TcpWindowSize"});
@@ -138,7 +139,8 @@ Figures Measure(RegistryApi& api, const AnsiCodePage& codePage, bool walk, int r
     Form1 form(SystemServices{counting, codePage, version, shutdown, {}, kBenchProduct},
                controls.View());
     // DSL at 100 Mb and more.
-    form.tuning() = TuningSet{1492, 1452, 2337720, 128, 0, 1, 1, 1};
+    SelectSpeed(form.tuning(), 0, 9);
+    SetFixedMembers(form.tuning());
     Registry reg(counting, codePage);
     TuningSet tuning = form.tuning();
     auto check = [&](bool ok) {

@@ -121,11 +121,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (method) {
         const auto methods = ConnectionMethods();
         if (*method < 1 || *method > static_cast<int>(methods.size())) {
-            return Error(text::kMethodOutOfRange + std::to_string(*method));
+            return Error(text::kMethodOutOfRange + std::to_string(methods.size()) + text::kOutOfRangeEnd +
+                         std::to_string(*method));
         }
         const auto speeds = methods[static_cast<std::size_t>(*method - 1)].speeds.size();
         if (*speed < 1 || *speed > static_cast<int>(speeds)) {
-            return Error(text::kSpeedOutOfRange + std::to_string(speeds) + text::kSpeedOutOfRangeEnd +
+            return Error(text::kSpeedOutOfRange + std::to_string(speeds) + text::kOutOfRangeEnd +
                          std::to_string(*speed));
         }
         line.method = *method - 1;

@@ -58,8 +58,7 @@ ExitCode ConsoleRun::Finish() {
         form_.tmrOptimize_Timer();
     }
     if (!failed_) return ExitCode::Done;
-    return form_.lastWriteError() == kErrorAccessDenied ? ExitCode::NeedsAdmin
-                                                        : ExitCode::NotCompleted;
+    return form_.NeedsAdministrator() ? ExitCode::NeedsAdmin : ExitCode::NotCompleted;
 }
 
 }  // namespace vornix

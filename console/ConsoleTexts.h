@@ -8,9 +8,10 @@ inline constexpr const char* kUsageHint = "输入 vornix --help 查看用法。"
 inline constexpr const char* kUnknownCommand = "未知的命令：";
 inline constexpr const char* kUnknownOption = "未知的选项：";
 inline constexpr const char* kMissingNumber = "选项后缺少数字：";
-inline constexpr const char* kMethodOutOfRange = "网络连接方式必须是 1 到 6 之间的数字：";
+// Each followed by the number of choices, then kOutOfRangeEnd and the number given.
+inline constexpr const char* kMethodOutOfRange = "网络连接方式必须是 1 到 ";
 inline constexpr const char* kSpeedOutOfRange = "此连接方式的网速必须是 1 到 ";
-inline constexpr const char* kSpeedOutOfRangeEnd = " 之间的数字：";
+inline constexpr const char* kOutOfRangeEnd = " 之间的数字：";
 inline constexpr const char* kChoiceIncomplete = "--method 和 --speed 必须同时给出。";
 inline constexpr const char* kChoiceRequired = "optimize 需要 --method 和 --speed。";
 inline constexpr const char* kOptionNotHere = "此命令不接受该选项：";
@@ -41,6 +42,8 @@ inline constexpr const char* kBackupDamaged = "已损坏，";
 inline constexpr const char* kBackupUnreadable = "无法读取，";
 // A copy `backup --set-aside` made, by its key; in status, its values below.
 inline constexpr const char* kSetAsideCopy = "移到一旁的备份：";
+// The product key's subkeys could not be listed, followed by the key.
+inline constexpr const char* kCopiesNotListed = "无法列出移到一旁的备份：";
 // A value of a copy that is neither a DWORD nor a string: its type, then its bytes.
 inline constexpr const char* kStoredType = "类型 ";
 inline constexpr const char* kChoice = "选择：";

@@ -59,7 +59,7 @@ int Run(const std::vector<std::string>& args) {
     Win32RegistryApi registry;
     Win32CodePage codePage;
     Win32VersionSource version;
-    const std::string productKey = "SOFTWARE\\" + product.productName;
+    const std::string productKey = ProductKey(product.productName);
     // The reads of status and backup, and the set-aside; a run has its own.
     Registry reg(registry, codePage);
     clsOS os(version);

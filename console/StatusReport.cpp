@@ -5,7 +5,7 @@
 
 #include "console/ConsoleTexts.h"
 #include "engine/RunTexts.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 #include "profiles/ConnectionProfiles.h"
 
 namespace vornix {
@@ -22,7 +22,7 @@ const char* FamilyId(Family family) { return family == Family::Win9x ? "95/98/ME
 // Reads the values of `table` that sit in `key` (the table's own key, or an
 // interface key for the interface values).
 void ReadValues(Registry& reg, const Status& status, const std::string& key,
-                const std::string& interfaceName, std::span<const TcpipValue> values,
+                const std::string& interfaceName, const std::vector<Located>& values,
                 const std::optional<TuningSet>& proposed, std::vector<ManagedValue>& out) {
     const Family family = *status.family;
     const std::vector<std::string> names = NamesOf(values);
@@ -37,7 +37,7 @@ void ReadValues(Registry& reg, const Status& status, const std::string& key,
             case NumberRead::NotNumber: value.state = State::NotANumber; break;
             case NumberRead::Failed: value.state = State::Unreadable; break;
         }
-        if (proposed) value.proposed = (*proposed).*values[i].member;
+        if (proposed) value.proposed = (*proposed).*values[i].value->member;
         out.push_back(std::move(value));
     }
 }
@@ -142,6 +142,7 @@ std::string CopyLines(const HeldBackups& held, bool values) {
             lines += "  " + text::Naming(text::kReasonReadFailed, copy.key) + "\n";
         }
     }
+    if (!held.copiesUnlisted.empty()) lines += held.copiesUnlisted + "\n";
     return lines;
 }
 
@@ -150,17 +151,17 @@ std::string CopyLines(const HeldBackups& held, bool values) {
 HeldBackups ReadBackups(Registry& reg, const std::string& productKey) {
     HeldBackups held;
     for (const Family f : {Family::Win9x, Family::NT}) {
-        const StoredBackup stored = ReadBackup(reg, productKey, f);
+        const StoredBackup stored = ReadBackup(reg, productKey, f, ListInterfaces(reg, f));
         held.backups.push_back({f, stored.state, stored.reason});
-        for (const std::string& key : stored.setAside) {
-            held.copies.push_back(ReadSetAsideCopy(reg, key, f));
-        }
+        const Registry::KeyNames copies = ListSetAside(reg, productKey, f);
+        if (copies.error != kErrorSuccess) held.copiesUnlisted = text::Naming(text::kCopiesNotListed, productKey);
+        for (const std::string& key : copies.names) held.copies.push_back(ReadSetAsideCopy(reg, key, f));
     }
     return held;
 }
 
 bool NoBackupAtAll(const HeldBackups& held) {
-    return held.copies.empty() &&
+    return held.copies.empty() && held.copiesUnlisted.empty() &&
            std::all_of(held.backups.begin(), held.backups.end(), [](const BackupStatus& b) {
                return b.state == StoredBackup::State::None;
            });
@@ -177,7 +178,9 @@ BackupAnswer AnswerBackup(Registry& reg, clsOS& os, const std::string& productKe
     if (!running) return answer;  // no family the program could restore on
     for (const BackupStatus& b : held.backups) {
         if (b.family == running && b.state == StoredBackup::State::Complete) {
-            answer.code = held.copies.empty() ? ExitCode::Done : ExitCode::BackupBesideCopies;
+            // Copies that could not be listed may be there.
+            answer.code = held.copies.empty() && held.copiesUnlisted.empty() ? ExitCode::Done
+                                                                             : ExitCode::BackupBesideCopies;
         }
     }
     return answer;
@@ -204,8 +207,14 @@ BackupAnswer SetAsideBackup(Registry& reg, clsOS& os, const std::string& product
         case StoredBackup::State::Damaged:
             break;
     }
-    const ExitCode code = moved.error == kErrorAccessDenied ? ExitCode::NeedsAdmin : ExitCode::NotCompleted;
+    // Windows 95/98/ME has no administrator rights to ask for.
+    const ExitCode code = moved.error == kErrorAccessDenied && running == Family::NT ? ExitCode::NeedsAdmin
+                                                                                    : ExitCode::NotCompleted;
     const std::string error = std::to_string(moved.error);
+    if (!moved.copiesListed) {
+        return {code, text::kSetAsideFailed + error + text::kSetAsideFailedEnd + familyKey + "\n" +
+                          text::Naming(text::kCopiesNotListed, productKey) + "\n"};
+    }
     if (!moved.key.empty()) {
         // Copied whole, but the store could not be deleted: it is in both places.
         return {code, text::kSetAsideCopied + ("HKEY_LOCAL_MACHINE\\" + moved.key) +
@@ -336,7 +345,8 @@ std::string StatusJson(const Status& status) {
         }
         out += "]}";
     }
-    out += "],\"choice\":";
+    out += "],\"setAsideListed\":" + std::string(status.held.copiesUnlisted.empty() ? "true" : "false");
+    out += ",\"choice\":";
     if (status.method) {
         const ConnectionMethod& method = ConnectionMethods()[static_cast<std::size_t>(*status.method)];
         out += "{\"method\":" + std::to_string(*status.method + 1) + ",\"speed\":" +

@@ -41,6 +41,8 @@ struct BackupStatus {
 struct HeldBackups {
     std::vector<BackupStatus> backups;
     std::vector<SetAsideCopy> copies;
+    // Says so when the copies could not be listed: there may be more.
+    std::string copiesUnlisted;
 };
 
 struct Status {

@@ -10,18 +10,16 @@
 #include "engine/Form1.h"
 #include "engine/RegistryNumbers.h"
 #include "engine/RunTexts.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 
 namespace vornix {
 namespace {
-
-using Recorded = MachineValues::Value;
 
 // Reads the values of `key`, by name into `out`. A value that cannot be
 // read, or exists but holds no number, stops the backup: false, with the
 // reason.
 bool ReadSources(Registry& reg, Family family, const std::string& key,
-                 std::span<const TcpipValue> values, std::map<std::string, Recorded>& out,
+                 const std::vector<Located>& values, std::map<std::string, MachineValue>& out,
                  std::string& failure) {
     const std::vector<std::string> names = NamesOf(values);
     const std::vector<Registry::Value> read = reg.ReadRegValues(kHkeyLocalMachine, key, names);
@@ -47,47 +45,44 @@ bool ReadSources(Registry& reg, Family family, const std::string& key,
 
 bool Form1::BackupSettings() {
     const std::optional<FamilyStep> step = StartFamilyStep();
-    if (!step) return false;
-    const auto& [family, where, interfaces] = *step;
+    return step && Backup(*step);
+}
+
+bool Form1::Backup(const FamilyStep& step) {
+    if (!InterfacesListed(step)) return false;
+    const FamilyLocations& where = LocationsOf(step.family);
     Registry& reg = objReg();
 
     // Everything is read before anything is written: each interface's own
     // values, then the family's keys.
     MachineValues machine;
-    std::map<std::string, Recorded> lastInterface, keys;
-    for (const std::string& name : interfaces.names) {
+    std::map<std::string, MachineValue> lastInterface, keys;
+    for (const std::string& name : step.interfaces.names) {
         lastInterface.clear();
-        if (!ReadSources(reg, family, InterfaceKey(name), where.interfaceValues, lastInterface,
+        if (!ReadSources(reg, step.family, InterfaceKey(name), where.interfaceValues, lastInterface,
                          lastFailure_)) {
             return false;
         }
         InterfaceRecord record;
-        for (const auto& [valueName, value] : lastInterface) record[valueName] = value.number;
+        for (const Located& v : where.interfaceValues) record.emplace_back(v.name, lastInterface[v.name].number);
         machine.interfaces.emplace_back(name, std::move(record));
     }
     for (const TcpipKey& key : where.keys) {
-        if (!ReadSources(reg, family, key.path, key.values, keys, lastFailure_)) return false;
+        if (!ReadSources(reg, step.family, key.path, key.values, keys, lastFailure_)) return false;
     }
-    // A plain value of the store comes from the family's key of its name;
-    // one only the interfaces have (MTU) from the last interface, or from the
-    // tuning set when there is no interface.
-    for (const StoreValue& v : StoreValuesOf(family)) {
+    // A value of the store comes from the family's key of its name; one only
+    // the interfaces have (MTU) from the last interface, or from the tuning
+    // set when there is no interface.
+    for (const Located& v : where.values) {
         if (const auto at = keys.find(v.name); at != keys.end()) {
             machine.values.push_back(at->second);
         } else if (const auto own = lastInterface.find(v.name); own != lastInterface.end()) {
             machine.values.push_back(own->second);
         } else {
-            machine.values.push_back({v.name, tuning_.*v.member, {}});
+            machine.values.push_back({v.name, tuning_.*v.value->member, {}});
         }
     }
-
-    const long result = WriteBackup(reg, ProductKey(), family, machine);
-    if (result != kErrorSuccess) {
-        NoteWrite(result);
-        Fail(text::kReasonWriteRefused);
-        return false;
-    }
-    return true;
+    return Written(WriteBackup(reg, ProductKey(), step.family, machine), step.family);
 }
 
 }  // namespace vornix

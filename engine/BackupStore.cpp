@@ -5,6 +5,7 @@
 #include <set>
 
 #include "engine/NumberText.h"
+#include "engine/RegistryNumbers.h"
 #include "engine/RunTexts.h"
 
 namespace vornix {
@@ -13,13 +14,26 @@ namespace {
 constexpr const char* kStoreInterfacesKey = "\\Interfaces";
 constexpr const char* kStoreTextsKey = "\\Texts";
 constexpr const char* kAbsentValuesName = "AbsentValues";
+constexpr const char* kStoredValuesName = "StoredValues";
 constexpr const char* kBackupFormatName = "BackupFormat";
-constexpr std::int32_t kBackupFormatWriting = 1;
-constexpr std::int32_t kBackupFormatWithAbsence = 2;
+// The formats: see BackupStore.h. The last marks a store that is being
+// moved aside, so that what a delete cut short leaves reads as damaged.
+constexpr std::int32_t kFormatWriting = 1;
+constexpr std::int32_t kFormatWithAbsence = 2;
+constexpr std::int32_t kFormatNamed = 3;
+constexpr std::int32_t kFormatBeingSetAside = 0;
 
 // The plain values of each family key, and the values of an interface
-// record, as the store lays them out: see StoreValuesOf before changing them.
-constexpr StoreValue kWin9xStoreValues[] = {
+// record, as the formats before 3 lay them out. They are the lists those
+// formats were written with, kept only to read them: never change them.
+struct FrozenValue {
+    const char* name;
+    TuningMember member;
+    // In the plain store a 0 here can only mean the value did not exist:
+    // 0 is no valid MTU, receive window or TTL.
+    bool zeroMeansAbsent = false;
+};
+constexpr FrozenValue kWin9xFrozen[] = {
     {"MaxMTU", &TuningSet::lngMTU},
     {"MaxMSS", &TuningSet::lngMSS},
     {"DefaultRcvWindow", &TuningSet::lngRWIN},
@@ -29,7 +43,7 @@ constexpr StoreValue kWin9xStoreValues[] = {
     {"SackOpts", &TuningSet::lngSackOpts},
     {"Tcp1323Opts", &TuningSet::lngTcp1323Opts},
 };
-constexpr StoreValue kNtStoreValues[] = {
+constexpr FrozenValue kNtFrozen[] = {
     {"MTU", &TuningSet::lngMTU, true},
     {"TcpWindowSize", &TuningSet::lngRWIN, true},
     {"DefaultTTL", &TuningSet::lngTTL, true},
@@ -38,13 +52,16 @@ constexpr StoreValue kNtStoreValues[] = {
     {"SackOpts", &TuningSet::lngSackOpts},
     {"Tcp1323Opts", &TuningSet::lngTcp1323Opts},
 };
-constexpr const char* kInterfaceRecordNames[] = {"MTU", "TcpWindowSize"};
+const std::vector<std::string> kFrozenRecordNames = {"MTU", "TcpWindowSize"};
 
-// Key names compare without regard to case; the store's own are ASCII.
-bool SameKeyName(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [&](char x, char y) { return lower(x) == lower(y); });
+std::span<const FrozenValue> FrozenValuesOf(Family family) {
+    if (family == Family::Win9x) return kWin9xFrozen;
+    return kNtFrozen;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
 }
 
 // "<family key name>.damaged-"
@@ -52,48 +69,30 @@ std::string SetAsidePrefix(Family family) {
     return FamilyKey({}, family).substr(1) + ".damaged-";
 }
 
-// The N of a subkey named "<family key name>.damaged-N", or 0 when the name
-// is not one.
-unsigned SetAsideNumber(const std::string& name, Family family) {
-    const std::string prefix = SetAsidePrefix(family);
-    if (name.size() <= prefix.size() || !SameKeyName(name.substr(0, prefix.size()), prefix)) return 0;
-    unsigned n = 0;
-    for (const char c : name.substr(prefix.size())) {
-        if (c < '0' || c > '9' || n > 100000) return 0;
-        n = n * 10 + static_cast<unsigned>(c - '0');
-    }
-    return n;
-}
-
-// The names of absent values, joined by "," and split again.
+// Names joined by "," and split again, in order.
 std::string JoinNames(const std::vector<std::string>& names) {
     std::string list;
     for (const auto& name : names) list += (list.empty() ? "" : ",") + name;
     return list;
 }
 
-std::set<std::string> SplitNames(const std::string& list) {
-    std::set<std::string> names;
+std::vector<std::string> SplitNames(const std::string& list) {
+    std::vector<std::string> names;
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t end = std::min(list.find(',', start), list.size());
-        if (end > start) names.insert(list.substr(start, end - start));
+        if (end > start) names.push_back(list.substr(start, end - start));
         start = end + 1;
     }
     return names;
 }
 
-// An interface's record: its values in the record's order, such as
+// An interface's record: its values in order, such as
 // "MTU=1400;TcpWindowSize=-" ("-": the value did not exist).
 std::string FormatInterfaceRecord(const InterfaceRecord& record) {
     std::string text;
-    for (const char* name : kInterfaceRecordNames) {
-        const auto at = record.find(name);
-        const bool present = at != record.end() && at->second;
-        if (!text.empty()) text += ';';
-        text += name;
-        text += '=';
-        text += present ? std::to_string(*at->second) : "-";
+    for (const auto& [name, number] : record) {
+        text += (text.empty() ? "" : ";") + name + "=" + (number ? std::to_string(*number) : "-");
     }
     return text;
 }
@@ -101,24 +100,18 @@ std::string FormatInterfaceRecord(const InterfaceRecord& record) {
 // Empty when the text is not a record this program wrote.
 std::optional<InterfaceRecord> ParseInterfaceRecord(const std::string& text) {
     InterfaceRecord record;
-    std::string_view rest(text);
-    for (const char* name : kInterfaceRecordNames) {
-        std::string head = record.empty() ? "" : ";";
-        head += name;
-        head += '=';
-        if (rest.substr(0, head.size()) != head) return std::nullopt;
-        rest.remove_prefix(head.size());
-        const std::string_view field = rest.substr(0, rest.find(';'));
-        rest.remove_prefix(field.size());
-        if (field == "-") {
-            record[name] = std::nullopt;
-        } else if (const auto number = ParseNumberText(field)) {
-            record[name] = number;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!rest.empty()) return std::nullopt;
+    std::size_t start = 0;
+    do {
+        const std::size_t end = std::min(text.find(';', start), text.size());
+        const std::string field = text.substr(start, end - start);
+        const std::size_t equals = field.find('=');
+        if (equals == 0 || equals == std::string::npos) return std::nullopt;
+        const std::string number = field.substr(equals + 1);
+        const auto parsed = ParseNumberText(number);
+        if (number != "-" && !parsed) return std::nullopt;
+        record.emplace_back(field.substr(0, equals), parsed);
+        start = end + 1;
+    } while (start <= text.size());
     return record;
 }
 
@@ -126,88 +119,16 @@ Registry::NewValue FormatValue(std::int32_t format) {
     return NumberValue(Family::NT, kBackupFormatName, format);
 }
 
-}  // namespace
-
-std::string FamilyKey(const std::string& productKey, Family family) {
-    return productKey + (family == Family::Win9x ? "\\Platform_Windows_95_98_ME"
-                                                 : "\\Platform_Windows_NT_2K_XP");
-}
-
-std::span<const StoreValue> StoreValuesOf(Family family) {
-    if (family == Family::Win9x) return kWin9xStoreValues;
-    return kNtStoreValues;
-}
-
-// Writing.
-
-long WriteBackup(Registry& reg, const std::string& productKey, Family family,
-                 const MachineValues& machine) {
-    // The plain values, absent ones as 0 with their names listed; beside
-    // them the exact texts (95/98/ME: "576" is kept as " 576" in the plain
-    // value) or each interface's record (NT).
-    std::vector<Registry::NewValue> plain, extras;
-    std::vector<std::string> absent;
-    for (const MachineValues::Value& v : machine.values) {
-        plain.push_back(NumberValue(family, v.name, v.number.value_or(0)));
-        if (!v.number) {
-            absent.push_back(v.name);
-        } else if (family == Family::Win9x) {
-            extras.push_back(TextValue(v.name, v.text));
-        }
-    }
-    plain.push_back(TextValue(kAbsentValuesName, JoinNames(absent)));
-    for (const auto& [name, record] : machine.interfaces) {
-        extras.push_back(TextValue(name, FormatInterfaceRecord(record)));
-    }
-
-    const std::string familyKey = FamilyKey(productKey, family);
-    const std::string extrasKey =
-        familyKey + (family == Family::Win9x ? kStoreTextsKey : kStoreInterfacesKey);
-    long result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, {FormatValue(kBackupFormatWriting)});
-    if (result == kErrorSuccess) result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, plain);
-    if (result == kErrorSuccess && !extras.empty()) {
-        result = reg.SaveRegValues(kHkeyLocalMachine, extrasKey, extras);
-    }
-    if (result == kErrorSuccess) {
-        result = reg.SaveRegValues(kHkeyLocalMachine, familyKey,
-                                   {FormatValue(kBackupFormatWithAbsence)});
-    }
-    if (result == kErrorSuccess) {
-        result = reg.SaveRegValues(kHkeyLocalMachine, productKey,
-                                   {NumberValue(Family::NT, kBackupFlagName, 1)},
-                                   Registry::KeyMode::Create, Registry::NameForm::Unicode);
-    }
-    return result;
-}
-
-// Reading.
-
-namespace {
-
 using State = StoredBackup::State;
 
 bool AnyFailed(const std::vector<Registry::Value>& values) {
     return std::any_of(values.begin(), values.end(), [](const auto& v) { return v.Failed(); });
 }
 
-// Adds to the changes of a restore, key by key in the order they come:
-// writes `value` into `name`, or deletes `name` when there is none.
-Registry::NewValue* Put(std::vector<KeyChanges>& changes, Family family, const std::string& key,
-                       const std::string& name, std::optional<std::int32_t> value,
-                       Registry::KeyMode mode = Registry::KeyMode::Create) {
-    if (changes.empty() || changes.back().key != key) changes.push_back({key, mode, {}, {}});
-    if (!value) {
-        changes.back().deletes.push_back(name);
-        return nullptr;
-    }
-    changes.back().writes.push_back(NumberValue(family, name, *value));
-    return &changes.back().writes.back();
-}
-
 StoredBackup Stop(StoredBackup backup, State state, std::string reason) {
     backup.state = state;
     backup.reason = std::move(reason);
-    backup.changes.clear();
+    backup.interfaces.clear();
     return backup;
 }
 
@@ -221,6 +142,58 @@ StoredBackup Damaged(StoredBackup backup, const std::string& key, const std::str
 }
 
 }  // namespace
+
+std::string ProductKey(const std::string& productName) { return "SOFTWARE\\" + productName; }
+
+std::string FamilyKey(const std::string& productKey, Family family) {
+    return productKey + (family == Family::Win9x ? "\\Platform_Windows_95_98_ME"
+                                                 : "\\Platform_Windows_NT_2K_XP");
+}
+
+// Writing.
+
+long WriteBackup(Registry& reg, const std::string& productKey, Family family,
+                 const MachineValues& machine) {
+    // The plain values, absent ones as 0 with their names listed; beside
+    // them the exact texts (95/98/ME: "576" is kept as " 576" in the plain
+    // value) or each interface's record (NT).
+    std::vector<Registry::NewValue> plain, extras;
+    std::vector<std::string> stored, absent;
+    for (const MachineValue& v : machine.values) {
+        plain.push_back(NumberValue(family, v.name, v.number.value_or(0)));
+        stored.push_back(v.name);
+        if (!v.number) {
+            absent.push_back(v.name);
+        } else if (family == Family::Win9x) {
+            extras.push_back(TextValue(v.name, v.text));
+        }
+    }
+    plain.push_back(TextValue(kStoredValuesName, JoinNames(stored)));
+    plain.push_back(TextValue(kAbsentValuesName, JoinNames(absent)));
+    for (const auto& [name, record] : machine.interfaces) {
+        extras.push_back(TextValue(name, FormatInterfaceRecord(record)));
+    }
+
+    const std::string familyKey = FamilyKey(productKey, family);
+    const std::string extrasKey =
+        familyKey + (family == Family::Win9x ? kStoreTextsKey : kStoreInterfacesKey);
+    long result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, {FormatValue(kFormatWriting)});
+    if (result == kErrorSuccess) result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, plain);
+    if (result == kErrorSuccess && !extras.empty()) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, extrasKey, extras);
+    }
+    if (result == kErrorSuccess) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, familyKey, {FormatValue(kFormatNamed)});
+    }
+    if (result == kErrorSuccess) {
+        result = reg.SaveRegValues(kHkeyLocalMachine, productKey,
+                                   {NumberValue(Family::NT, kBackupFlagName, 1)},
+                                   Registry::KeyMode::Create, Registry::NameForm::Unicode);
+    }
+    return result;
+}
+
+// Reading.
 
 BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey) {
     std::vector<std::string> unicode{kBackupFlagName};
@@ -237,130 +210,138 @@ BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey) {
     return AnyFailed(forms) ? BackupFlag::Unreadable : BackupFlag::NotSet;
 }
 
-StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family) {
+StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
+                        const Registry::KeyNames& interfaces) {
     StoredBackup backup;
     const BackupFlag flag = ReadBackupFlag(reg, productKey);
     if (flag == BackupFlag::Unreadable) return Unreadable(std::move(backup), productKey);
-    // The copies set aside are counted whatever the flag says.
-    const Registry::KeyNames subkeys = reg.SubKeyNames(kHkeyLocalMachine, productKey);
-    if (subkeys.error != kErrorSuccess && subkeys.error != kErrorFileNotFound) {
-        return Unreadable(std::move(backup), productKey);
-    }
-    for (const std::string& name : subkeys.names) {
-        if (SetAsideNumber(name, family) != 0) backup.setAside.push_back(productKey + "\\" + name);
-    }
     if (flag == BackupFlag::NotSet) return backup;
 
+    // The family key's own values, then its plain values: those a format-3
+    // store names, each one this program knows where to put back, and
+    // before it those of the format's own list.
     const std::string familyKey = FamilyKey(productKey, family);
-    const std::span<const StoreValue> store = StoreValuesOf(family);
+    const std::vector<Registry::Value> own =
+        reg.ReadRegValues(kHkeyLocalMachine, familyKey, {kBackupFormatName, kAbsentValuesName, kStoredValuesName});
+    if (AnyFailed(own)) return Unreadable(std::move(backup), familyKey);
+    const Registry::Value &format = own[0], &absentList = own[1], &storedList = own[2];
+    const bool plainStore = !format.Read();  // no "BackupFormat": the plain store of earlier versions
+    if (!plainStore) {
+        if (!format.IsDword()) return Damaged(std::move(backup), familyKey, kBackupFormatName);
+        if (format.number == kFormatWriting) return backup;  // unfinished
+        if (format.number != kFormatWithAbsence && format.number != kFormatNamed) {
+            return Damaged(std::move(backup), familyKey, kBackupFormatName);
+        }
+        if (!absentList.IsString()) return Damaged(std::move(backup), familyKey, kAbsentValuesName);
+    }
+    const bool named = !plainStore && format.number == kFormatNamed;
+    std::vector<FrozenValue> plain;
+    if (named && !storedList.IsString()) return Damaged(std::move(backup), familyKey, kStoredValuesName);
+    for (const std::string& name : named ? SplitNames(storedList.text) : std::vector<std::string>()) {
+        const auto& known = LocationsOf(family).values;
+        const auto row = std::find_if(known.begin(), known.end(), [&](const Located& v) { return name == v.name; });
+        if (row == known.end()) return Damaged(std::move(backup), familyKey, name);
+        plain.push_back({row->name, row->value->member});
+    }
+    if (!named) plain.assign(FrozenValuesOf(family).begin(), FrozenValuesOf(family).end());
     std::vector<std::string> names;
-    for (const StoreValue& v : store) names.push_back(v.name);
-    names.push_back(kAbsentValuesName);
-    names.push_back(kBackupFormatName);
+    for (const FrozenValue& v : plain) names.push_back(v.name);
     const std::vector<Registry::Value> saved = reg.ReadRegValues(kHkeyLocalMachine, familyKey, names);
     if (AnyFailed(saved)) return Unreadable(std::move(backup), familyKey);
     // The flag may stand for the other family's store; this family has none.
-    if (std::all_of(saved.begin(), saved.end(), [](const auto& v) { return v.Absent(); })) {
-        return backup;
-    }
-    const Registry::Value& absentList = saved[store.size()];
-    const Registry::Value& format = saved[store.size() + 1];
-    if (format.Read() && !format.IsDword()) return Damaged(std::move(backup), familyKey, kBackupFormatName);
-    if (format.IsDword() && format.number == kBackupFormatWriting) return backup;  // unfinished
-    if (format.IsDword() && format.number != kBackupFormatWithAbsence) {
-        return Damaged(std::move(backup), familyKey, kBackupFormatName);
-    }
-    const bool recordsAbsence = format.IsDword();
-    if (recordsAbsence && !absentList.IsString()) {
-        return Damaged(std::move(backup), familyKey, kAbsentValuesName);
-    }
-    const std::set<std::string> absent =
-        recordsAbsence ? SplitNames(absentList.text) : std::set<std::string>();
+    auto absentAll = [](const auto& values) {
+        return std::all_of(values.begin(), values.end(), [](const auto& v) { return v.Absent(); });
+    };
+    if (absentAll(own) && absentAll(saved)) return backup;
 
-    // Each plain value as a restore gives it back: a number, or none for a
-    // value to delete. Every value the store does not list as absent must
-    // hold a number of the family's form.
-    std::map<std::string, std::optional<std::int32_t>> values;
-    for (std::size_t i = 0; i < store.size(); ++i) {
-        const StoreValue& v = store[i];
-        values[v.name] = std::nullopt;
-        if (absent.count(v.name)) continue;
-        const NumberRead read = ToNumber(family, saved[i]);
-        if (read.kind != NumberRead::Number) return Damaged(std::move(backup), familyKey, v.name);
-        if (!recordsAbsence && v.zeroMeansAbsent && read.value == 0) continue;
-        values[v.name] = read.value;
-        backup.members.emplace_back(v.member, read.value);
-    }
-
-    // A restore gives back the values the store holds and leaves any other
-    // value where the program writes alone.
-    std::vector<KeyChanges> changes;
-    const FamilyLocations& where = LocationsOf(family);
-    // Each interface its own values; in the plain store one MTU and the
-    // global window stand for all of them.
-    const Registry::KeyNames interfaces = ListInterfaces(reg, family);
-    if (interfaces.error != kErrorSuccess) return Unreadable(std::move(backup), kInterfacesKey);
-    const std::string recordsKey = familyKey + kStoreInterfacesKey;
-    std::vector<Registry::Value> records(interfaces.names.size());
-    if (recordsAbsence && !interfaces.names.empty()) {
-        records = reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces.names);
-        if (AnyFailed(records)) return Unreadable(std::move(backup), recordsKey);
-    }
-    for (std::size_t i = 0; i < interfaces.names.size(); ++i) {
-        std::optional<InterfaceRecord> record = InterfaceRecord(values.begin(), values.end());
-        if (recordsAbsence) {
-            if (records[i].Absent()) continue;  // an interface added after the backup
-            record = records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
-            if (!record) return Damaged(std::move(backup), recordsKey, interfaces.names[i]);
+    // Each a number of the family's form, or none for a value the store
+    // lists as absent.
+    const std::vector<std::string> absent = SplitNames(absentList.text);
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        StoredBackup::Value value{plain[i].name, plain[i].member, std::nullopt, {}};
+        if (plainStore || std::find(absent.begin(), absent.end(), names[i]) == absent.end()) {
+            const NumberRead read = ToNumber(family, saved[i]);
+            if (read.kind != NumberRead::Number) return Damaged(std::move(backup), familyKey, names[i]);
+            if (!(plainStore && plain[i].zeroMeansAbsent && read.value == 0)) value.number = read.value;
         }
-        for (const TcpipValue& v : where.interfaceValues) {
-            const auto held = record->find(v.name);
-            if (held == record->end()) continue;
-            Put(changes, family, InterfaceKey(interfaces.names[i]), v.name, held->second,
-                Registry::KeyMode::Existing);
-        }
+        backup.values.push_back(std::move(value));
     }
+    const bool perInterface = !LocationsOf(family).interfaceValues.empty();
+    if (perInterface && interfaces.error != kErrorSuccess) return Unreadable(std::move(backup), kInterfacesKey);
+    backup.state = State::Complete;
+    if (plainStore) return backup;
+    backup.perInterface = true;
 
-    // The source texts as they were, where the store has them (95/98/ME).
-    const std::vector<std::string> plainNames(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(store.size()));
-    std::vector<Registry::Value> texts(store.size());
-    if (recordsAbsence && family == Family::Win9x) {
-        texts = reg.ReadRegValues(kHkeyLocalMachine, familyKey + kStoreTextsKey, plainNames);
-        if (AnyFailed(texts)) return Unreadable(std::move(backup), familyKey + kStoreTextsKey);
-    }
-    for (const TcpipKey& key : where.keys) {
-        for (const TcpipValue& v : key.values) {
-            const auto held = values.find(v.name);
-            if (held == values.end()) continue;
-            Registry::NewValue* written = Put(changes, family, key.path, v.name, held->second);
-            // The text exactly as it was, when it stands for the same number.
-            const auto at = std::find(plainNames.begin(), plainNames.end(), v.name) - plainNames.begin();
-            const Registry::Value& was = texts[static_cast<std::size_t>(at)];
-            if (written && was.IsString() && ParseNumberText(was.text) == held->second) {
-                written->text = was.text;
+    // The source texts as they were, where they stand for the number (95/98/ME).
+    if (family == Family::Win9x) {
+        const std::string textsKey = familyKey + kStoreTextsKey;
+        const std::vector<Registry::Value> texts = reg.ReadRegValues(kHkeyLocalMachine, textsKey, names);
+        if (AnyFailed(texts)) return Unreadable(std::move(backup), textsKey);
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            StoredBackup::Value& v = backup.values[i];
+            if (v.number && texts[i].IsString() && ParseNumberText(texts[i].text) == v.number) {
+                v.text = texts[i].text;
             }
         }
     }
-    backup.state = State::Complete;
-    backup.changes = std::move(changes);
+
+    // Each listed interface's own record (an interface added after the
+    // backup has none): in format 2 its list's values, in format 3 values
+    // this program writes into interfaces.
+    const std::string recordsKey = familyKey + kStoreInterfacesKey;
+    const std::vector<Registry::Value> records =
+        !perInterface || interfaces.names.empty()
+            ? std::vector<Registry::Value>()
+            : reg.ReadRegValues(kHkeyLocalMachine, recordsKey, interfaces.names);
+    if (AnyFailed(records)) return Unreadable(std::move(backup), recordsKey);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].Absent()) continue;
+        auto record = records[i].IsString() ? ParseInterfaceRecord(records[i].text) : std::nullopt;
+        std::vector<std::string> held;
+        for (const auto& [name, number] : record.value_or(InterfaceRecord{})) held.push_back(name);
+        const bool known = named ? std::all_of(held.begin(), held.end(),
+                                               [&](const auto& name) { return FindValue(family, true, name); })
+                                 : held == kFrozenRecordNames;
+        if (!record || !known) {
+            return Damaged(std::move(backup), recordsKey, interfaces.names[i]);
+        }
+        backup.interfaces.emplace(interfaces.names[i], std::move(*record));
+    }
     return backup;
 }
 
 void LoadInto(const StoredBackup& backup, TuningSet& tuning) {
-    for (const auto& [member, value] : backup.members) tuning.*member = value;
+    for (const StoredBackup::Value& v : backup.values) {
+        if (v.number) tuning.*v.member = *v.number;
+    }
+}
+
+Registry::KeyNames ListSetAside(Registry& reg, const std::string& productKey, Family family) {
+    const Registry::KeyNames subkeys = reg.SubKeyNames(kHkeyLocalMachine, productKey);
+    Registry::KeyNames copies{subkeys.error == kErrorFileNotFound ? kErrorSuccess : subkeys.error, {}};
+    const std::string prefix = Lower(SetAsidePrefix(family));
+    for (const std::string& name : subkeys.names) {
+        if (Lower(name).rfind(prefix, 0) == 0) copies.names.push_back(productKey + "\\" + name);
+    }
+    return copies;
 }
 
 SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Family family) {
-    const StoredBackup found = ReadBackup(reg, productKey, family);
-    SetAside result{found.state, found.reason, kErrorSuccess, {}};
+    const StoredBackup found = ReadBackup(reg, productKey, family, ListInterfaces(reg, family));
+    SetAside result{found.state, found.reason, kErrorSuccess, true, {}};
     if (result.state != State::Damaged) return result;
-    std::set<unsigned> taken;
-    for (const std::string& key : found.setAside) {
-        taken.insert(SetAsideNumber(key.substr(productKey.size() + 1), family));
+    // The first N whose name no key takes: a copy never goes into another.
+    const Registry::KeyNames copies = ListSetAside(reg, productKey, family);
+    if (copies.error != kErrorSuccess) {
+        result.error = copies.error;
+        result.copiesListed = false;
+        return result;
     }
-    unsigned n = 1;
-    while (taken.count(n)) ++n;
+    std::set<std::string> taken;
+    for (const std::string& key : copies.names) taken.insert(Lower(key));
     const std::string familyKey = FamilyKey(productKey, family);
+    unsigned n = 1;
+    while (taken.count(Lower(familyKey + ".damaged-" + std::to_string(n)))) ++n;
     const std::string copy = familyKey + ".damaged-" + std::to_string(n);
     result.error = reg.CopyRegTree(kHkeyLocalMachine, familyKey, copy);
     if (result.error != kErrorSuccess) {
@@ -369,7 +350,11 @@ SetAside SetAsideDamagedBackup(Registry& reg, const std::string& productKey, Fam
         return result;
     }
     result.key = copy;
-    result.error = reg.DeleteRegTree(kHkeyLocalMachine, familyKey);
+    // Marked first, so that what a delete cut short leaves reads as
+    // damaged: never as a backup that a restore would take for whole.
+    result.error = reg.SaveRegValues(kHkeyLocalMachine, familyKey, {FormatValue(kFormatBeingSetAside)},
+                                     Registry::KeyMode::Existing);
+    if (result.error == kErrorSuccess) result.error = reg.DeleteRegTree(kHkeyLocalMachine, familyKey);
     return result;
 }
 

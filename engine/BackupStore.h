@@ -1,19 +1,21 @@
 #pragma once
 // The backup store below the product key: its layout, its writing and its
-// reading.
+// reading. Reading only reads: what a restore then writes is planned apart
+// (TuningPlan.h).
 //
 //   SOFTWARE\<product>                      "备份    " DWORD 1 once a backup is complete,
 //                                           written after everything else
-//     Platform_Windows_95_98_ME             the eight 95/98/ME values as number text
-//     Platform_Windows_NT_2K_XP             "MTU" (the last interface's) and the six
-//                                           Parameters values as DWORDs
+//     Platform_Windows_95_98_ME             the 95/98/ME values as number text
+//     Platform_Windows_NT_2K_XP             the NT values as DWORDs; "MTU" is the last
+//                                           interface's
 //
 // Beside those, each family key records what the plain values cannot say,
 // so that a restore puts the machine back exactly as it was:
+//     "BackupFormat"  DWORD    1 while the family key is being written, then
+//                              the format it was written in (written last)
+//     "StoredValues"  REG_SZ   names of the plain values, joined by "," (format 3)
 //     "AbsentValues"  REG_SZ   names of the values that did not exist, joined
 //                              by ","; their plain value holds 0
-//     "BackupFormat"  DWORD    1 while the family key is being written, 2 once
-//                              everything in it is (written last)
 //   on the 95/98/ME family, the source texts as they were:
 //     Platform_Windows_95_98_ME\Texts
 //                     one REG_SZ per value that existed, holding its text
@@ -22,14 +24,21 @@
 //     Platform_Windows_NT_2K_XP\Interfaces
 //                     one REG_SZ per interface, named as the interface, such
 //                     as "MTU=1400;TcpWindowSize=-" ("-": the value did not exist)
-// A family key without "BackupFormat" is the plain store of earlier versions:
-// every value present, one MTU and the global window for every interface.
+//
+// The formats. Format 3, written now, names the values it holds
+// ("StoredValues"; an interface record names its own), so a value the
+// program comes to write needs no new format. The formats before it are
+// read by the value lists they were written with, which never change:
+// format 2 (no "StoredValues") holds the values those lists name; a family
+// key without "BackupFormat" is the plain store of earlier versions: every
+// value present, one MTU and the global window for every interface.
 //
 // A damaged family key that `vornix backup --set-aside` moved out of the way
 // is kept whole beside them, as "<family key>.damaged-N" (N from 1):
 //     Platform_Windows_NT_2K_XP.damaged-1   what Platform_Windows_NT_2K_XP held
-// It may hold the only record of the machine's own values: every reader of
-// the store counts it as a backup, and nothing deletes it.
+// It may hold the only record of the machine's own values: every subkey
+// whose name begins so counts as a backup for every reader of the store,
+// and nothing deletes it.
 //
 // The flag's name reaches the registry as Unicode, so it is "备份    " on every
 // ANSI code page. Earlier versions passed it through the code page, which
@@ -40,14 +49,13 @@
 // "??    "): whatever a code page without those characters made of it. The
 // program writes only the Unicode form and never deletes an older one.
 #include <cstdint>
-#include <optional>
 #include <map>
-#include <span>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "engine/RegistryNumbers.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 #include "profiles/TuningSet.h"
 #include "system/Registry.h"
 
@@ -60,45 +68,28 @@ inline constexpr const char* kBackupFlagName = "备份    ";
 inline constexpr const char* kLossyBackupFlagNames[] = {"??    ", "?份    ", "备?    "};
 inline constexpr const char* kInstallPathName = "InstallPath";
 
+// The product key, "SOFTWARE\" followed by the product name: the root of
+// the backup store and the home of the install record.
+std::string ProductKey(const std::string& productName);
 // The key of a family's backup below the product key.
 std::string FamilyKey(const std::string& productKey, Family family);
 
-// A plain value of a family key, and the tuning-set member it holds.
-struct StoreValue {
-    const char* name;
-    TuningMember member;
-    // In the plain store of earlier versions a 0 here can only mean the
-    // value did not exist: 0 is no valid MTU, receive window or TTL.
-    bool zeroMeansAbsent = false;
+// An interface's own values in the order of its record: a number, or none
+// for a value that did not exist.
+using InterfaceRecord = std::vector<std::pair<std::string, std::optional<std::int32_t>>>;
+
+// A value of the machine as a backup keeps it: a number, or none for one
+// that did not exist; a 95/98/ME value's text as it was.
+struct MachineValue {
+    std::string name;
+    std::optional<std::int32_t> number;
+    std::string text;
 };
-// The plain values of the family's key, in the order they are written.
-// 95/98/ME: the eight values of its TCP/IP keys, under their own names. NT:
-// "MTU", the last interface's (standing for all of them), then the six
-// Parameters values. An NT interface record holds "MTU" and "TcpWindowSize".
-//
-// These lists are the store's own layout, the same in BackupFormat 2 and in
-// the plain store before it, and deliberately not taken from where the
-// TCP/IP values live (TcpipLocations): a store written by an earlier version
-// must read the same whatever this version writes. Changing a list makes a
-// new BackupFormat, with a list of its own; every earlier format stays
-// readable by its own list, and a restore gives back only the values the
-// store holds.
-std::span<const StoreValue> StoreValuesOf(Family family);
 
-// An interface's own values, by name (the family's interface values): a
-// number, or none for a value that did not exist.
-using InterfaceRecord = std::map<std::string, std::optional<std::int32_t>>;
-
-// What a backup keeps of the machine: each plain value of the store (none
-// for one that did not exist; a 95/98/ME value's text as it was), and on the
-// NT family each interface's own values.
+// What a backup keeps of the machine: the plain values in the order of
+// LocationsOf(family).values, and on the NT family each interface's own.
 struct MachineValues {
-    struct Value {
-        std::string name;
-        std::optional<std::int32_t> number;
-        std::string text;
-    };
-    std::vector<Value> values;  // in the order of StoreValuesOf
+    std::vector<MachineValue> values;
     std::vector<std::pair<std::string, InterfaceRecord>> interfaces;
 };
 
@@ -115,55 +106,59 @@ long WriteBackup(Registry& reg, const std::string& productKey, Family family,
 enum class BackupFlag { NotSet, Set, Unreadable };
 BackupFlag ReadBackupFlag(Registry& reg, const std::string& productKey);
 
-// The changes for one key that give back what a backup holds: values to
-// write in order, then values to delete. Interface keys are written only if
-// they still exist.
-struct KeyChanges {
-    std::string key;
-    Registry::KeyMode mode = Registry::KeyMode::Create;
-    std::vector<Registry::NewValue> writes;
-    std::vector<std::string> deletes;
-};
-
 // What the product key holds for one Windows family.
 struct StoredBackup {
     enum class State {
         None,        // no backup of this family: the flag is not 1, or this
                      // family's key is missing or holds an unfinished backup
-        Complete,    // a backup that can be written back whole: `changes`
+        Complete,    // a backup that can be written back whole
         Damaged,     // a value it needs is missing or wrong: `reason`
         Unreadable,  // the flag or the store could not be read: `reason`
     };
+    struct Value {
+        std::string name;
+        TuningMember member;
+        std::optional<std::int32_t> number;
+        std::string text;  // 95/98/ME: the text as it was, when it stands for `number`
+    };
     State state = State::None;
     std::string reason{};
-    std::vector<KeyChanges> changes{};
-    // The tuning-set members the backup holds, in the order they were read:
-    // all of them in a complete backup, those before the damage in a
-    // damaged one.
-    std::vector<std::pair<TuningMember, std::int32_t>> members{};
-    // The keys (below HKEY_LOCAL_MACHINE) of this family's set-aside copies,
-    // whatever the state: each may hold the only record of the machine's
-    // own values, and none is ever restored from or deleted.
-    std::vector<std::string> setAside{};
+    // The plain values in the store's order: all of them in a complete
+    // backup, those before the damage in a damaged one.
+    std::vector<Value> values{};
+    // Format 2 on: each interface's own values, for the interfaces asked
+    // about that the store has a record of. Before it the plain values
+    // stand for every interface.
+    bool perInterface = false;
+    std::map<std::string, InterfaceRecord> interfaces{};
 };
 
-// Reads the flag, the backup of `family` below `productKey` and the names of
-// its set-aside copies, and works out what a restore writes for the machine
-// as it is now (its interfaces). Nothing is written.
-StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family);
-// Loads the members a backup holds into `tuning`, which a restore writes from.
+// Reads the flag and the backup of `family` below `productKey`, with the
+// records of the network interfaces listed; a list that could not be read
+// makes the backup unreadable only where it needs them. Nothing is written.
+StoredBackup ReadBackup(Registry& reg, const std::string& productKey, Family family,
+                        const Registry::KeyNames& interfaces);
+// Loads the numbers a backup holds into `tuning`, which a restore writes from.
 void LoadInto(const StoredBackup& backup, TuningSet& tuning);
+
+// The keys (below HKEY_LOCAL_MACHINE) of a family's copies set aside:
+// every subkey of the product key whose name begins with "<family key
+// name>.damaged-". `error` is not 0 when the product key's subkeys could
+// not be listed whole, so that there may be copies not named here.
+Registry::KeyNames ListSetAside(Registry& reg, const std::string& productKey, Family family);
 
 // The way out of a damaged backup: moves `family`'s key below the product
 // key aside, whole, to "<family key>.damaged-N" (the first N not taken), so
 // that the next optimize makes a fresh backup. Nothing is deleted that has
-// not first been copied and read back; the flag stays as it is. Only a
-// damaged store is moved: a complete one is there to be restored, and one
-// that cannot be read cannot be copied whole.
+// not first been copied and read back, and what a failed delete leaves
+// behind reads as damaged, never as a backup; the flag stays as it is.
+// Only a damaged store is moved: a complete one is there to be restored, and
+// one that cannot be read cannot be copied whole.
 struct SetAside {
     StoredBackup::State state;  // the store as it was found
     std::string reason;         // why it is damaged or could not be read
-    long error = 0;             // the Win32 code of a copy or delete that failed
+    long error = 0;             // the Win32 code of a listing, copy or delete that failed
+    bool copiesListed = true;   // false: the copies could not be listed, so no N was free
     // Where the copy went: set when it is whole, also when the store could
     // then not be deleted (`error`), so that it is in two places.
     std::string key;

@@ -4,7 +4,7 @@
 
 #include "engine/BackupStore.h"
 #include "engine/RunTexts.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 #include "profiles/ConnectionProfiles.h"
 
 namespace vornix {
@@ -27,38 +27,41 @@ clsShutdownNT& Form1::objShutdown() {
     return *objShutdown_;
 }
 
-std::string Form1::ProductKey() const { return "SOFTWARE\\" + services_.productName; }
-
-std::optional<Family> Form1::RunningFamily() {
-    const std::optional<Family> family = FamilyOf(objOS().OperatingPlatform());
-    if (!family) Fail(text::kReasonUnknownWindows);
-    return family;
-}
+std::string Form1::ProductKey() const { return vornix::ProductKey(services_.productName); }
 
 std::optional<Form1::FamilyStep> Form1::StartFamilyStep() {
     lastFailure_.clear();
-    const std::optional<Family> family = RunningFamily();
-    if (!family) return std::nullopt;
-    Registry::KeyNames interfaces = ListInterfaces(objReg(), *family);
-    if (interfaces.error == kErrorSuccess) {
-        return FamilyStep{*family, LocationsOf(*family), std::move(interfaces)};
+    const std::optional<Family> family = FamilyOf(objOS().OperatingPlatform());
+    if (!family) {
+        Fail(text::kReasonUnknownWindows);
+        return std::nullopt;
     }
+    return FamilyStep{*family, ListInterfaces(objReg(), *family)};
+}
+
+StoredBackup Form1::ReadStore(const FamilyStep& step) {
+    return ReadBackup(objReg(), ProductKey(), step.family, step.interfaces);
+}
+
+bool Form1::InterfacesListed(const FamilyStep& step) {
+    if (step.interfaces.error == kErrorSuccess) return true;
     Fail(text::Naming(text::kReasonReadFailed, kInterfacesKey));
-    return std::nullopt;
+    return false;
 }
 
-StoredBackup Form1::ReadStoredBackup() {
-    const std::optional<Family> family = RunningFamily();
-    if (!family) return {.state = StoredBackup::State::Unreadable, .reason = text::kReasonUnknownWindows};
-    return ReadBackup(objReg(), ProductKey(), *family);
+bool Form1::Written(long result, Family family) {
+    if (result == kErrorSuccess) return true;
+    if (lastWriteError_ == 0) {
+        lastWriteError_ = result;
+        writeFamily_ = family;
+    }
+    // Windows 95/98/ME has no administrator rights to run with.
+    Fail(std::string(text::kReasonWriteRefused) + (family == Family::NT ? text::kRunAsAdministrator : ""));
+    return false;
 }
 
-bool Form1::BackupExists() {
-    return ReadStoredBackup().state == StoredBackup::State::Complete;
-}
-
-void Form1::NoteWrite(long result) {
-    if (lastWriteError_ == 0 && result != kErrorSuccess) lastWriteError_ = result;
+bool Form1::NeedsAdministrator() const {
+    return lastWriteError_ == kErrorAccessDenied && writeFamily_ == Family::NT;
 }
 
 // A run takes no clicks on the options: they would change its tuning set.
@@ -91,7 +94,8 @@ void Form1::Form_Load(const std::string& exeFolder, const std::string& baseName)
         reg.SaveRegString(kHkeyLocalMachine, ProductKey(), kInstallPathName,
                           exeFolder + "\\" + baseName + ".exe");
     }
-    if (BackupExists()) {
+    const std::optional<FamilyStep> step = StartFamilyStep();
+    if (step && ReadStore(*step).state == StoredBackup::State::Complete) {
         controls_.cmdRestore.SetEnabled(true);
         controls_.lblOptimizeStatus.SetCaption(text::kStatusBackupExists);
     }

@@ -14,18 +14,14 @@
 #include "engine/RunDialogs.h"
 #include "engine/RegistryNumbers.h"
 #include "engine/SystemServices.h"
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 #include "engine/WindowsReads.h"
 #include "profiles/TuningSet.h"
-#include "resources/VersionInfo.h"
 #include "system/Registry.h"
 #include "system/clsOS.h"
 #include "system/clsShutdownNT.h"
 
 namespace vornix {
-
-// The title message boxes carry when they have none of their own.
-inline constexpr const char* kAppTitle = VORNIX_INTERNAL_NAME;
 
 class Form1 {
 public:
@@ -52,14 +48,10 @@ public:
 
     // The product key, "SOFTWARE\" followed by the product name.
     std::string ProductKey() const;
-    // The backup of the running family as the store holds it now;
-    // unreadable on a Windows the program does not know.
-    StoredBackup ReadStoredBackup();
-    // A complete backup of the running family exists.
-    bool BackupExists();
 
-    // The tuning procedures. Public so tests can drive them one at a time;
-    // the window reaches them only through the run timer.
+    // The tuning procedures, each a step of its own that finds the running
+    // family and its interfaces. Public so tests can drive them one at a
+    // time; the window reaches them only through the run timer.
     bool BackupSettings();
     bool ApplyTuning();
     bool RestoreSettings();
@@ -67,8 +59,11 @@ public:
     // Why the last tuning procedure or run did not complete; empty when it did.
     const std::string& lastFailure() const { return lastFailure_; }
     // The Win32 code of the first write the registry refused in it; 0 when
-    // none was (ERROR_ACCESS_DENIED means administrator rights are needed).
+    // none was.
     long lastWriteError() const { return lastWriteError_; }
+    // That write was refused for want of administrator rights: access
+    // denied on the NT family (Windows 95/98/ME has no such rights).
+    bool NeedsAdministrator() const;
     // A run is under way: from the click that starts it to its step 100 or
     // its abort.
     bool RunActive() const { return runActive_; }
@@ -78,20 +73,27 @@ private:
     clsOS& objOS();
     clsShutdownNT& objShutdown();
 
-    // The running Windows family; none (with the reason kept) on a system
-    // the program does not know, where nothing may be read or written.
-    std::optional<Family> RunningFamily();
-    // The start of a step that reads or writes every interface: an earlier
-    // failure forgotten, the running family with its locations, and its
-    // interfaces listed once, so that those that come or go meanwhile do not
-    // change the list. None (with the reason kept) on an unknown Windows or
-    // an unreadable list.
+    // The start of a step that reads or writes the TCP/IP values: an
+    // earlier failure forgotten, the running family, and its interfaces
+    // listed once, so that those that come or go meanwhile do not change the
+    // list (`error` set when it could not be read whole). None (with the
+    // reason kept) on a Windows the program does not know, where nothing may
+    // be read or written.
     struct FamilyStep {
         Family family;
-        const FamilyLocations& where;
         Registry::KeyNames interfaces;
     };
     std::optional<FamilyStep> StartFamilyStep();
+    // The store of the step's family, with its interfaces' records.
+    StoredBackup ReadStore(const FamilyStep& step);
+    // The steps' work: false, with the reason kept, when it is not all done.
+    bool Backup(const FamilyStep& step);
+    bool Apply(const FamilyStep& step);
+    bool Restore(const FamilyStep& step, const StoredBackup& backup);
+    // The interfaces could not be listed whole: false, with the reason kept.
+    bool InterfacesListed(const FamilyStep& step);
+    // A write the registry refused (`result` not 0): false, with the reason kept.
+    bool Written(long result, Family family);
 
     void StartRun(bool optimizeMode);
     void EndRun();
@@ -102,7 +104,6 @@ private:
     void CloseRun();
     void AbortRun(FailedStep step);
     void Fail(std::string reason) { lastFailure_ = std::move(reason); }
-    void NoteWrite(long result);
 
     SystemServices services_;
     Form1Controls controls_;
@@ -113,11 +114,15 @@ private:
     bool stepRunning_ = false;  // a registry step of the run is in progress
     std::string lastFailure_;
     long lastWriteError_ = 0;
-    // The store as step 10 of the run found it, read once for the whole run:
-    // what a restore run writes back at step 20, and whether Restore is
-    // offered at its end. Empty outside a run.
+    std::optional<Family> writeFamily_;  // the family lastWriteError_ was met on
+    // Step 10 of the run, read once for the whole run: the family and its
+    // interfaces, the store as found (what a restore run writes back at
+    // step 20, and whether Restore is offered at its end), and, when it made
+    // a fresh backup, the copies set aside beside it. Empty outside a run.
+    std::optional<FamilyStep> runStep_;
     std::optional<StoredBackup> runBackup_;
     bool backedUpNow_ = false;  // step 10 of the run made a fresh backup
+    Registry::KeyNames freshBackupCopies_;
     std::vector<WrittenValue> written_;  // what the last apply wrote (it starts afresh)
     std::optional<Registry> objReg_;
     std::optional<clsOS> objOS_;

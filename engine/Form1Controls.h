@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "profiles/ConnectionProfiles.h"
+
 namespace vornix {
 
 class Label {
@@ -54,6 +56,14 @@ constexpr int kMbIconInformation = 64;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 
+// A window's speed panels, one a connection method, as the logic reaches them.
+template <class PanelType>
+std::array<Panel*, kMethodCount> PanelsOf(std::array<PanelType, kMethodCount>& panels) {
+    std::array<Panel*, kMethodCount> each{};
+    for (std::size_t i = 0; i < panels.size(); ++i) each[i] = &panels[i];
+    return each;
+}
+
 class RunDialogs;
 
 struct Form1Controls {
@@ -67,7 +77,7 @@ struct Form1Controls {
     Control& optionButtons;
     Label& lblNext1;
     Label& Label1;
-    std::array<Panel*, 6> picInternetSpeed;
+    std::array<Panel*, kMethodCount> picInternetSpeed;
     // The boxes of a run, by what each is for (engine/RunDialogs.h).
     RunDialogs& dialogs;
 };

@@ -56,14 +56,12 @@ struct PlainForm1Controls {
     PlainControl optionButtons{true};
     PlainLabel lblNext1;
     PlainLabel Label1;
-    PlainPanel panels[6];
+    std::array<PlainPanel, kMethodCount> panels;
 
     Form1Controls View(RunDialogs& dialogs) {
-        return Form1Controls{lblOptimizeStatus, pgbOptimize, tmrOptimize, tmrBlink,
-                             cmdOptimize,       cmdRestore,  optionButtons, lblNext1, Label1,
-                             {&panels[0], &panels[1], &panels[2], &panels[3], &panels[4],
-                              &panels[5]},
-                             dialogs};
+        return Form1Controls{lblOptimizeStatus, pgbOptimize, tmrOptimize,   tmrBlink,
+                             cmdOptimize,       cmdRestore,  optionButtons, lblNext1,
+                             Label1,            PanelsOf(panels), dialogs};
     }
 };
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/TcpipLocations.h"
+#include "engine/TcpipValues.h"
 #include "system/Registry.h"
 
 namespace vornix {

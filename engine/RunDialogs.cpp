@@ -1,25 +1,18 @@
 #include "engine/RunDialogs.h"
 
-#include "engine/Form1.h"
 #include "engine/RunTexts.h"
+#include "engine/TcpipValues.h"
 
 namespace vornix {
 namespace {
 
-// Informs only: no way to cancel, and no title of its own.
-std::string SummaryText(const TuningSet& t, bool withMss) {
-    auto n = [](std::int32_t v) { return std::to_string(v); };
-    std::string s;
-    s += "您的互联网连接将被优化的更快\r\n";
-    s += "TCP/IP参数如下：\r\n\r\n";
-    s += "最大传输单元 (MTU)\t= " + n(t.lngMTU) + " 字节\r\n";
-    if (withMss) s += "段最大值 (MSS)\t\t= " + n(t.lngMSS) + " 字节\r\n";
-    s += "接收窗口 (RWIN)\t\t= " + n(t.lngRWIN) + " 字节\r\n";
-    s += "生存时间 (TTL)\t\t\t= " + n(t.lngTTL) + " hops\r\n";
-    s += "PMTU 黑洞检测\t\t= " + n(t.lngPMTUBHDetect) + "\r\n";
-    s += "PMTU 检测\t\t\t= " + n(t.lngPMTUDiscovery) + "\r\n";
-    s += "选择性确认 (SACK)\t= " + n(t.lngSackOpts) + "\r\n";
-    s += "RFC 1323 选项\t\t\t= " + n(t.lngTcp1323Opts);
+// Informs only: no way to cancel, and no title of its own. A line for each
+// value the family has, the last without its line end.
+std::string SummaryText(const TuningSet& tuning, Family family) {
+    std::string s = "您的互联网连接将被优化的更快\r\nTCP/IP参数如下：\r\n";
+    for (const Located& v : LocationsOf(family).values) {
+        s += "\r\n" + (v.value->label + ("= " + std::to_string(tuning.*v.value->member))) + v.value->unit;
+    }
     return s;
 }
 
@@ -44,7 +37,7 @@ Box BoxFor(const Dialog& d) {
         case Dialog::Kind::NoMethodChosen:
             return {text::kChooseMethodPrompt, kWarning, text::kNotOptimizedTitle};
         case Dialog::Kind::Summary:
-            return {WithNotes(SummaryText(d.tuning, d.withMss), d.notes), kMbOk | kMbIconInformation,
+            return {WithNotes(SummaryText(d.tuning, d.family), d.notes), kMbOk | kMbIconInformation,
                     kAppTitle};
         case Dialog::Kind::ConfirmRestore:
             return {text::kRestoreQuestion, kQuestion, kAppTitle};

@@ -7,9 +7,14 @@
 #include <vector>
 
 #include "engine/Form1Controls.h"
+#include "engine/TcpipValues.h"
 #include "profiles/TuningSet.h"
+#include "resources/VersionInfo.h"
 
 namespace vornix {
+
+// The title message boxes carry when they have none of their own.
+inline constexpr const char* kAppTitle = VORNIX_INTERNAL_NAME;
 
 enum class RunKind { Optimize, Restore };
 
@@ -29,7 +34,7 @@ struct Dialog {
     Kind kind;
     RunKind run = RunKind::Optimize;   // OfferRestart, RestartFailed
     TuningSet tuning{};                // Summary
-    bool withMss = false;              // Summary: the 95/98/ME family has an MSS value
+    Family family = Family::NT;        // Summary: the family whose values it lists
     FailedStep step = FailedStep::Backup;  // RunFailed
     std::string reason{};              // RunFailed
     // Summary, OfferRestart: lines added after the box's own text, each one

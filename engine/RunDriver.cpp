@@ -17,17 +17,15 @@ const char* StatusText(int value, bool optimizeMode) {
         case 1: return text::kStatusAnalyse;
         case 10: return optimizeMode ? text::kStatusBackup : text::kStatusRestoring;
         case 20: return text::kStatusConfigure;
-        case 30: return text::kStatusMtu;
-        case 40: return text::kStatusRwin;
-        case 50: return text::kStatusTtl;
-        case 60: return text::kStatusPmtub;
-        case 70: return text::kStatusPmtud;
-        case 80: return text::kStatusSack;
-        case 90: return text::kStatusRfc1323;
         case 99: return text::kStatusDone;
         case 100: return optimizeMode ? text::kStatusBackupExists : text::kStatusRestored;
-        default: return nullptr;
+        default: break;
     }
+    // The steps that name a value.
+    for (const TcpipValue& v : TcpipValues()) {
+        if (v.step == value) return v.stepText;
+    }
+    return nullptr;
 }
 
 // Marks a registry step as running for as long as it is in scope.
@@ -54,7 +52,7 @@ void Form1::cmdOptimize_Click() {
     SetFixedMembers(tuning_);
     controls_.dialogs.Show({.kind = Dialog::Kind::Summary,
                             .tuning = tuning_,
-                            .withMss = objOS().OperatingPlatform() == 1,
+                            .family = FamilyOf(objOS().OperatingPlatform()).value_or(Family::NT),
                             .notes = SummaryNotes(objOS().RealVersion())});
     StartRun(true);
 }
@@ -75,8 +73,10 @@ void Form1::StartRun(bool optimizeMode) {
     runActive_ = true;
     lastFailure_.clear();
     lastWriteError_ = 0;
+    runStep_.reset();
     runBackup_.reset();
     backedUpNow_ = false;
+    freshBackupCopies_ = {};
     controls_.cmdOptimize.SetEnabled(false);
     controls_.cmdRestore.SetEnabled(false);
     controls_.optionButtons.SetEnabled(false);
@@ -99,6 +99,7 @@ void Form1::EndRun() {
     // Restore is offered when step 10 found a complete backup or made one.
     const bool backup =
         backedUpNow_ || (runBackup_ && runBackup_->state == StoredBackup::State::Complete);
+    runStep_.reset();
     runBackup_.reset();
     runActive_ = false;
     controls_.cmdOptimize.SetEnabled(true);
@@ -121,7 +122,9 @@ void Form1::tmrOptimize_Timer() {
 }
 
 bool Form1::CheckBackup() {
-    runBackup_ = ReadStoredBackup();
+    runStep_ = StartFamilyStep();
+    if (!runStep_) return false;
+    runBackup_ = ReadStore(*runStep_);
     switch (runBackup_->state) {
         case StoredBackup::State::Complete:
             return true;
@@ -130,7 +133,11 @@ bool Form1::CheckBackup() {
                 Fail(text::kReasonNoBackup);
                 return false;
             }
-            backedUpNow_ = BackupSettings();
+            backedUpNow_ = Backup(*runStep_);
+            // Copies set aside beside the fresh backup are named at the
+            // end of the run; a list that cannot be read names none and
+            // stops nothing.
+            if (backedUpNow_) freshBackupCopies_ = ListSetAside(objReg(), ProductKey(), runStep_->family);
             return backedUpNow_;
         case StoredBackup::State::Damaged:
         case StoredBackup::State::Unreadable:
@@ -146,21 +153,19 @@ void Form1::RunStep(int value) {
     if (const char* status = StatusText(value, blnOptimizeMode_)) {
         controls_.lblOptimizeStatus.SetCaption(status);
     }
-    if (value == 10) {
-        bool backedUp = false;
-        {
-            StepGuard guard(stepRunning_);
-            backedUp = CheckBackup();
-        }
-        // Without a complete backup nothing may be changed: the run ends here.
-        if (!backedUp) AbortRun(blnOptimizeMode_ ? FailedStep::Backup : FailedStep::Restore);
-    } else if (value == 20) {
+    if (value == 10 || value == 20) {
         bool done = false;
         {
             StepGuard guard(stepRunning_);
-            done = blnOptimizeMode_ ? ApplyTuning() : RestoreSettings();
+            done = value == 10          ? CheckBackup()
+                   : blnOptimizeMode_ ? ApplyTuning()
+                                      : Restore(*runStep_, *runBackup_);
         }
-        if (!done) AbortRun(blnOptimizeMode_ ? FailedStep::Apply : FailedStep::Restore);
+        // Without a complete backup nothing may be changed: the run ends at
+        // the step that could not do its work.
+        if (!done) {
+            AbortRun(!blnOptimizeMode_ ? FailedStep::Restore : value == 10 ? FailedStep::Backup : FailedStep::Apply);
+        }
     } else if (value == 100) {
         CloseRun();
     }
@@ -182,8 +187,8 @@ void Form1::CloseRun() {
     // copies are.
     std::vector<std::string> notes;
     if (blnOptimizeMode_) notes = ClosingNotes(objOS().RealVersion(), written_);
-    if (backedUpNow_ && !runBackup_->setAside.empty()) {
-        notes.push_back(text::FreshBackupBesideCopies(runBackup_->setAside));
+    if (!freshBackupCopies_.names.empty()) {
+        notes.push_back(text::FreshBackupBesideCopies(freshBackupCopies_.names));
     }
     EndRun();
     if (controls_.dialogs.Show({.kind = Dialog::Kind::OfferRestart, .run = kind, .notes = notes}) &&

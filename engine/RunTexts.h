@@ -17,13 +17,7 @@ inline constexpr const char* kStatusAnalyse = "分析互联网的连接类型";
 inline constexpr const char* kStatusBackup = "创建原系统配置的备份";
 inline constexpr const char* kStatusRestoring = "恢复原来的系统配置";
 inline constexpr const char* kStatusConfigure = "配置 TCP/IP 参数";
-inline constexpr const char* kStatusMtu = "更改 MTU 值 (最大传输单元)";
-inline constexpr const char* kStatusRwin = "更改 RWIN 值 (接收窗口)";
-inline constexpr const char* kStatusTtl = "更改 TTL 值 (生存时间)";
-inline constexpr const char* kStatusPmtub = "更改 PMTUB 值 (PMTU 黑洞探测)";
-inline constexpr const char* kStatusPmtud = "更改 PMTUD 值 (PMTU 探测)";
-inline constexpr const char* kStatusSack = "更改 SACK 值 (选择性确认)";
-inline constexpr const char* kStatusRfc1323 = "更改 RFC 1323 值(时间戳和窗口缩放选项)";
+// (30 to 90 name the values: their rows, engine/TcpipValues.cpp.)
 inline constexpr const char* kStatusDone = "优化完成";
 inline constexpr const char* kStatusBackupExists =
     "原配置的备份已经存在。你可以使用'还原按钮'将其还原。";
@@ -49,8 +43,9 @@ inline constexpr const char* kRestoreFailedMessage = "未能恢复原来的 TCP/
 
 // Why: the second part of those messages.
 inline constexpr const char* kReasonUnknownWindows = "无法识别此 Windows 版本。";
-inline constexpr const char* kReasonWriteRefused =
-    "注册表拒绝了写入 (HKEY_LOCAL_MACHINE)。请以管理员身份运行本程序后重试。";
+inline constexpr const char* kReasonWriteRefused = "注册表拒绝了写入 (HKEY_LOCAL_MACHINE)。";
+// Follows it on the NT family; Windows 95/98/ME has no administrator rights.
+inline constexpr const char* kRunAsAdministrator = "请以管理员身份运行本程序后重试。";
 inline constexpr const char* kReasonNoBackup = "没有找到原系统配置的备份。";
 // Each followed by the key (and value) it names, as HKEY_LOCAL_MACHINE\...
 inline constexpr const char* kReasonNotNumber = "注册表中的值不是有效的数字：";

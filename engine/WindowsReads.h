@@ -4,9 +4,11 @@
 // the Windows Server network-subsystem tuning guide and knowledge-base
 // articles for Vista and later, and KB 158474 and KB 250663 for Windows
 // 95/98/ME. What that documentation does not establish is "unknown", never a
-// guess. The one table both faces ask: `vornix status` for each value it
-// shows, the window's summary and closing question for the values an
-// optimize writes. The window writes what it always has, on every Windows.
+// guess. What the documentation says of one value is in its row
+// (TcpipValues.h), what it says of any value here; both faces ask them:
+// `vornix status` for each value it shows, the window's summary and closing
+// question for the values an optimize writes. The window writes what it
+// always has, on every Windows.
 #include <string>
 #include <vector>
 
@@ -34,7 +36,7 @@ const char* AnswerId(WindowsReads::Answer answer);
 // A value a run wrote: in an interface key or in the family's own keys.
 struct WrittenValue {
     bool inInterface;
-    const char* name;
+    std::string name;
 };
 
 // What an optimize adds to its summary, a line each. On the Windows the
@@ -46,8 +48,8 @@ struct WrittenValue {
 // that shows the setting in its place.
 std::vector<std::string> SummaryNotes(const OsVersionRecord& version);
 // What its closing question adds: nothing on those Windows; from Vista on,
-// one line counting the values written that this Windows reads, does not
-// read, and is not known to read.
+// one line counting the values written (each once, wherever it went) that
+// this Windows reads, does not read, and is not known to read.
 std::vector<std::string> ClosingNotes(const OsVersionRecord& version,
                                       const std::vector<WrittenValue>& written);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "console/CommandLine.h"
+#include "console/ConsoleTexts.h"
 #include "console/ConsoleRun.h"
 #include "console/StatusReport.h"
 #include "engine/RunTexts.h"
@@ -18,6 +19,16 @@ using Windows = TestMachine::Windows;
 using Command = CommandLine::Command;
 
 ParsedCommandLine Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+
+// The value `name` the status shows, in the interface's key or in the family's own.
+const ManagedValue& Shown(const Status& status, const std::string& interfaceName, const std::string& name) {
+    static const ManagedValue none{};
+    for (const ManagedValue& v : status.values) {
+        if (v.interfaceName == interfaceName && v.name == name) return v;
+    }
+    ADD_FAILURE() << "not shown: " << interfaceName << " " << name;
+    return none;
+}
 
 TEST(ConsoleCommandLine, TakesTheWindowsChoicesOneBasedAndRefusesTheRest) {
     const auto status = Parse({"status", "--method", "1", "--speed=10", "--json"});
@@ -81,13 +92,13 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     Registry reg(m.registry, m.codePage);
     const CommandLine choice = *Parse({"status", "--method", "1", "--speed", "10"}).line;
     Status status = ReadStatus(reg, m.version, kProductKey, choice);
-    ASSERT_EQ(6u + 2 * 2, status.values.size());
-    EXPECT_EQ("{A}", status.values[6].interfaceName);
-    EXPECT_EQ(1400, status.values[6].current);
-    EXPECT_EQ(1492, status.values[6].proposed);
-    EXPECT_EQ(ManagedValue::State::NotSet, status.values[7].state);
-    EXPECT_EQ(2337720, status.values[7].proposed);
-    EXPECT_EQ(ManagedValue::State::NotANumber, status.values[4].state);
+    EXPECT_EQ(design::Names(design::kParametersValues).size() + 2 * design::Names(design::kInterfaceValues).size(),
+              status.values.size());
+    EXPECT_EQ(1400, Shown(status, "{A}", "MTU").current);
+    EXPECT_EQ(1492, Shown(status, "{A}", "MTU").proposed);
+    EXPECT_EQ(ManagedValue::State::NotSet, Shown(status, "{A}", "TcpWindowSize").state);
+    EXPECT_EQ(2337720, Shown(status, "{A}", "TcpWindowSize").proposed);
+    EXPECT_EQ(ManagedValue::State::NotANumber, Shown(status, "", "SackOpts").state);
 
     const std::string text = StatusText(status);
     EXPECT_NE(std::string::npos, text.find("原系统配置的备份：无\n"));
@@ -121,7 +132,7 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     m.Optimize();
     status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
     EXPECT_EQ(StoredBackup::State::Complete, status.held.backups[1].state);
-    EXPECT_FALSE(status.values[0].proposed);
+    EXPECT_FALSE(Shown(status, "", "TcpWindowSize").proposed);
     EXPECT_NE(std::string::npos, StatusText(status).find("原系统配置的备份：有，Windows NT/2000/XP"));
 
     TestMachine w(Windows::Win98);
@@ -129,8 +140,9 @@ TEST(ConsoleStatus, ShowsEveryManagedValueWhereTheFamilyKeepsItAndThePreview) {
     w.reg->SaveRegString(HKLM, kNetTransKey, "MaxMTU", "576");
     Registry reg98(w.registry, w.codePage);
     const Status win98 = ReadStatus(reg98, w.version, kProductKey, *Parse({"status", "--json"}).line);
-    ASSERT_EQ(8u, win98.values.size());
-    EXPECT_EQ(576, win98.values[0].current);
+    EXPECT_EQ(design::Names(design::kNetTransValues).size() + design::Names(design::kMstcpValues).size(),
+              win98.values.size());
+    EXPECT_EQ(576, Shown(win98, "", "MaxMTU").current);
     EXPECT_NE(std::string::npos, StatusJson(win98).find(
                                      "\"name\":\"MaxMTU\",\"state\":\"set\",\"current\":576,\"text\":\"576\""));
 }
@@ -142,29 +154,39 @@ public:
     std::string out, err;
 };
 
+// A run of the console tool on the machine: its exit code and what it told.
+template <class Body>
+std::pair<ExitCode, CapturedOutput> runOn(TestMachine& on, Body body) {
+    CapturedOutput output;
+    ConsoleRun console(SystemServices{on.registry, on.codePage, on.version, on.shutdown, {}, design::kProductName},
+                       output);
+    const ExitCode code = body(console);
+    return {code, output};
+}
+const auto restore = [](ConsoleRun& c) { return c.Restore(); };
+const auto optimize = [](ConsoleRun& c) { return c.Optimize(0, 0); };
+
+// `vornix backup`: whether a restore can be made, read without writing; and
+// `vornix backup --set-aside`.
+BackupAnswer backup(TestMachine& on) {
+    Registry reg(on.registry, on.codePage);
+    clsOS os(on.version);
+    const std::string store = on.StoreState();
+    BackupAnswer answer = AnswerBackup(reg, os, kProductKey);
+    EXPECT_EQ(store, on.StoreState());
+    return answer;
+}
+BackupAnswer setAside(TestMachine& on) {
+    Registry reg(on.registry, on.codePage);
+    clsOS os(on.version);
+    return SetAsideBackup(reg, os, kProductKey);
+}
+
 TEST(ConsoleRun, RunsAsTheWindowDoesButNeverRestarts) {
     TestMachine m(Windows::XP);
     m.StockXP({"{A}"});
     const std::string before = m.MachineState();
-    auto runOn = [](TestMachine& on, auto body) {
-        CapturedOutput output;
-        ConsoleRun console(SystemServices{on.registry, on.codePage, on.version, on.shutdown, {},
-                                          "Vornix Internet Optimizer"},
-                           output);
-        const ExitCode code = body(console);
-        return std::make_pair(code, output);
-    };
     auto run = [&](auto body) { return runOn(m, body); };
-    auto restore = [](ConsoleRun& c) { return c.Restore(); };
-    // `vornix backup`: whether a restore can be made, read without writing.
-    auto backup = [](TestMachine& on) {
-        Registry reg(on.registry, on.codePage);
-        clsOS os(on.version);
-        const std::string store = on.StoreState();
-        BackupAnswer answer = AnswerBackup(reg, os, kProductKey);
-        EXPECT_EQ(store, on.StoreState());
-        return answer;
-    };
 
     EXPECT_EQ(ExitCode::NoBackup, backup(m).code);
     EXPECT_EQ("原系统配置的备份：无\n", backup(m).text);
@@ -234,14 +256,11 @@ TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
     m.StockXP({"{A}"});
     m.reg->SaveRegWord(HKLM, kTcpipParametersKey, "DefaultTTL", 64);
     Registry reg(m.registry, m.codePage);
-    clsOS os(m.version);
-    auto setAside = [&] { return SetAsideBackup(reg, os, kProductKey); };
-    auto answer = [&] { return AnswerBackup(reg, os, kProductKey); };
-    EXPECT_EQ(ExitCode::NoBackup, setAside().code);
+    EXPECT_EQ(ExitCode::NoBackup, setAside(m).code);
     m.Optimize();
     const std::string tuned = m.MachineState();
     const std::string complete = m.StoreState();
-    EXPECT_EQ(ExitCode::NotCompleted, setAside().code);
+    EXPECT_EQ(ExitCode::NotCompleted, setAside(m).code);
     EXPECT_EQ(complete, m.StoreState());
 
     const std::string nt = FamilyKey(kProductKey, Family::NT);
@@ -252,7 +271,7 @@ TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
         m.Optimize();
         EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
         EXPECT_NE(std::string::npos, m.controls.boxes.shown.back().prompt.find("vornix backup --set-aside"));
-        const BackupAnswer moved = setAside();
+        const BackupAnswer moved = setAside(m);
         EXPECT_EQ(ExitCode::Done, moved.code) << moved.text;
         copies.push_back(nt + ".damaged-" + n);
         EXPECT_NE(std::string::npos, moved.text.find(copies.back()));
@@ -263,7 +282,7 @@ TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
         EXPECT_TRUE(m.FlagSet());
 
         // Only copies: a backup, though none this Windows can restore.
-        const BackupAnswer held = answer();
+        const BackupAnswer held = backup(m);
         EXPECT_EQ(ExitCode::NotCompleted, held.code);
         EXPECT_NE(std::string::npos, held.text.find("移到一旁的备份：HKEY_LOCAL_MACHINE\\" + copies.back() + "\n"));
         const Status status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
@@ -285,21 +304,120 @@ TEST(ConsoleRun, ADamagedBackupIsSetAsideWholeAndTheNextOptimizeBacksUpAgain) {
             told = m.controls.boxes.shown.back().prompt;
             EXPECT_EQ(0u, told.find(RestartNeededText(RunKind::Optimize) + text::kRestartQuestion + "\r\n\r\n"));
         } else {
-            CapturedOutput output;
-            ConsoleRun console(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
-                                              "Vornix Internet Optimizer"},
-                               output);
-            EXPECT_EQ(ExitCode::Done, console.Optimize(0, 0));
+            auto [code, output] = runOn(m, optimize);
+            EXPECT_EQ(ExitCode::Done, code);
             told = output.out;
         }
         EXPECT_NE(std::string::npos, told.find(text::FreshBackupBesideCopies(copies))) << told;
-        EXPECT_EQ(ExitCode::BackupBesideCopies, answer().code);
+        EXPECT_EQ(ExitCode::BackupBesideCopies, backup(m).code);
     }
     m.Restore();
     EXPECT_EQ(tuned, m.MachineState()) << "the fresh backup holds the values of its time";
     EXPECT_EQ(2u, ReadBackups(reg, kProductKey).copies.size()) << "a restore leaves the copies alone";
 }
 
+// Every subkey with a copy's prefix is a copy, whatever follows it: no
+// reader may take a product key that holds one for empty.
+TEST(ConsoleRun, EveryCopyIsCountedByItsPrefix) {
+    const std::string nt = design::StoreKey(false);
+    for (const char* suffix : {"0", "1000000", "Two", ""}) {
+        TestMachine m(Windows::XP);
+        m.reg->SaveRegWord(HKLM, nt + ".damaged-" + suffix, "MTU", 1400);
+        const BackupAnswer held = backup(m);
+        EXPECT_EQ(ExitCode::NotCompleted, held.code) << suffix;
+        EXPECT_NE(std::string::npos, held.text.find(nt + ".damaged-" + suffix + "\n")) << suffix;
+        EXPECT_EQ(ExitCode::NotCompleted, runOn(m, restore).first) << suffix;
+    }
+}
+
+// The copies set aside are listed apart from the backup: a listing that
+// fails stops no run and hides no Restore, and where the copies matter (the
+// console tool's answers) it is said, and never answered as "nothing there".
+TEST(ConsoleRun, CopiesThatCannotBeListedStopNothingAndAreNeverTakenForNone) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}"});
+    m.form->Form_Load("C:\\", "VornixInternetOptimizer");
+    const std::string unlisted = text::Naming(text::kCopiesNotListed, kProductKey);
+    auto unlist = [](TestMachine& on) {
+        on.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+            return c.op == MemoryRegistryApi::Op::EnumKey && c.path == kProductKey ? 1009L : kErrorSuccess;
+        });
+    };
+    unlist(m);
+    EXPECT_EQ(ExitCode::NotCompleted, backup(m).code) << "no backup, but copies may be there";
+    EXPECT_NE(std::string::npos, backup(m).text.find(unlisted));
+    EXPECT_EQ(ExitCode::NotCompleted, runOn(m, restore).first);
+    m.Optimize();
+    EXPECT_EQ(text::kStatusBackupExists, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(RestartNeededText(RunKind::Optimize) + text::kRestartQuestion, m.controls.boxes.shown.back().prompt);
+    EXPECT_EQ(ExitCode::BackupBesideCopies, backup(m).code) << "a restore, and the key kept";
+    Registry reg(m.registry, m.codePage);
+    const Status status = ReadStatus(reg, m.version, kProductKey, *Parse({"status"}).line);
+    EXPECT_NE(std::string::npos, StatusText(status).find(unlisted));
+    EXPECT_NE(std::string::npos, StatusJson(status).find("\"setAsideListed\":false"));
+    m.registry.SetFaultHook({});
+    TestMachine again(Windows::XP);
+    again.form->BackupSettings();
+    unlist(again);
+    again.form->Form_Load("C:\\", "VornixInternetOptimizer");
+    EXPECT_TRUE(again.controls.cmdRestore.enabled);
+    EXPECT_EQ(text::kStatusBackupExists, again.controls.lblOptimizeStatus.caption);
+
+    // A damaged store is not moved while the copies beside it are unknown.
+    m.reg->SaveRegWord(HKLM, design::StoreKey(false), "BackupFormat", 7);
+    const std::string store = m.StoreState();
+    unlist(m);
+    const BackupAnswer refused = setAside(m);
+    EXPECT_EQ(ExitCode::NotCompleted, refused.code);
+    EXPECT_NE(std::string::npos, refused.text.find(unlisted));
+    m.registry.SetFaultHook({});
+    EXPECT_EQ(store, m.StoreState());
+}
+
+// A set-aside whose delete is refused part-way leaves the copy whole and a
+// remainder that reads as damaged: no restore takes it for a backup and
+// reports success while the interfaces keep their tuned values.
+TEST(ConsoleRun, ASetAsideCutShortLeavesNoBackupBehind) {
+    TestMachine m(Windows::XP);
+    m.StockXP({"{A}"});
+    m.reg->SaveRegWord(HKLM, m.InterfaceKey("{A}"), "MTU", 1400);
+    m.Optimize();
+    const std::string nt = design::StoreKey(false);
+    m.reg->SaveRegString(HKLM, nt + "\\Interfaces", "{A}", "MTU=14x0;TcpWindowSize=-");
+    m.registry.SetFaultHook([&](const MemoryRegistryApi::Call& c) {
+        return c.op == MemoryRegistryApi::Op::DeleteKey && c.path == nt ? kErrorAccessDenied : kErrorSuccess;
+    });
+    const BackupAnswer cut = setAside(m);
+    m.registry.SetFaultHook({});
+    EXPECT_EQ(ExitCode::NeedsAdmin, cut.code) << cut.text;
+    EXPECT_NE(std::string::npos, cut.text.find(text::kSetAsideCopied + ("HKEY_LOCAL_MACHINE\\" + nt + ".damaged-1")));
+    const std::string tuned = m.MachineState();
+    m.Restore();
+    EXPECT_EQ(text::kStatusRestoreFailed, m.controls.lblOptimizeStatus.caption);
+    EXPECT_EQ(tuned, m.MachineState());
+    EXPECT_NE(std::string::npos, backup(m).text.find(text::kBackupDamaged));
+}
+
+// Windows 95/98/ME has no administrator rights: a write it refuses is
+// reported as refused, with no advice to run as administrator, and the
+// console tool answers 1 there, never 3.
+TEST(ConsoleRun, OnWindows98ARefusedWriteAsksForNoAdministratorRights) {
+    TestMachine m(Windows::Win98);
+    m.StockWin98();
+    m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        return c.op == MemoryRegistryApi::Op::Set ? kErrorAccessDenied : kErrorSuccess;
+    });
+    auto [code, told] = runOn(m, optimize);
+    EXPECT_EQ(ExitCode::NotCompleted, code);
+    EXPECT_EQ(std::string(text::kBackupFailedMessage) + "\r\n\r\n" + text::kReasonWriteRefused + "\n", told.err);
+    m.registry.SetFaultHook({});
+    m.Optimize();
+    m.reg->SaveRegWord(HKLM, design::StoreKey(true), "BackupFormat", 7);
+    m.registry.SetFaultHook([](const MemoryRegistryApi::Call& c) {
+        return c.op == MemoryRegistryApi::Op::Set ? kErrorAccessDenied : kErrorSuccess;
+    });
+    EXPECT_EQ(ExitCode::NotCompleted, setAside(m).code);
+}
+
 }  // namespace
 }  // namespace vornix::test
-

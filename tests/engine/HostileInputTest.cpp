@@ -108,39 +108,5 @@ TEST(HostileInput, InterfaceNamesLongAndMultiByte) {
     EXPECT_EQ(shorter, m.MachineState());
 }
 
-TEST(HostileInput, ADamagedStoreIsNotRestoredFrom) {
-    const std::string nt = std::string(kProductKey) + "\\Platform_Windows_NT_2K_XP";
-    TestMachine x(Windows::XP);
-    x.StockXP({"{A}"});
-    x.reg->SaveRegWord(HKLM, kTcpipParametersKey, "TcpWindowSize", 17520);
-    x.Optimize();
-    SetRaw(x, nt, "TcpWindowSize", kRegSz, std::string("17520", 6));
-    std::string tuned = x.registry.Dump(RootHandle(HKLM));
-    x.Restore();
-    EXPECT_EQ(tuned, x.registry.Dump(RootHandle(HKLM)));
-    EXPECT_EQ(text::kStatusRestoreFailed, x.controls.lblOptimizeStatus.caption);
-    EXPECT_NE(std::string::npos, x.controls.boxes.shown.back().prompt.find(nt + "\\TcpWindowSize"));
-
-    TestMachine i(Windows::XP);
-    i.StockXP({"{A}"});
-    i.reg->SaveRegWord(HKLM, i.InterfaceKey("{A}"), "MTU", 1400);
-    i.Optimize();
-    SetRaw(i, nt + "\\Interfaces", "{A}", kRegSz, std::string("MTU=14x0;TcpWindowSize=-", 25));
-    tuned = i.registry.Dump(RootHandle(HKLM));
-    i.Restore();
-    EXPECT_EQ(tuned, i.registry.Dump(RootHandle(HKLM)));
-
-    const std::string w9x = std::string(kProductKey) + "\\Platform_Windows_95_98_ME";
-    TestMachine w(Windows::Win98);
-    w.StockWin98();
-    w.reg->SaveRegString(HKLM, kMstcpKey, "SackOpts", " 0");
-    w.Optimize();
-    w.reg->SaveRegString(HKLM, w9x, "SackOpts", "on");
-    tuned = w.registry.Dump(RootHandle(HKLM));
-    w.Restore();
-    EXPECT_EQ(tuned, w.registry.Dump(RootHandle(HKLM)));
-    EXPECT_EQ(text::kStatusRestoreFailed, w.controls.lblOptimizeStatus.caption);
-}
-
 }  // namespace
 }  // namespace vornix::test

@@ -45,7 +45,7 @@ TEST(RunDriver, OptimizeWithoutAMethodWarnsAndStartsTheBlinkOnly) {
     EXPECT_FALSE(m.controls.tmrBlink.enabled);
     EXPECT_TRUE(m.controls.lblNext1.visible);
     EXPECT_EQ(4, m.form->intInternetMethod());
-    for (int j = 0; j < 6; ++j) EXPECT_EQ(j == 3, m.controls.panels[j].visible) << j;
+    for (std::size_t j = 0; j < m.controls.panels.size(); ++j) EXPECT_EQ(j == 3, m.controls.panels[j].visible) << j;
     m.form->optInternetSpeed_Click(4, 2);
     m.form->optInternetMethod_Click(0);
     m.form->optInternetMethod_Click(3);
@@ -95,7 +95,7 @@ TEST(RunDriver, AnOptimizeRunStepsThroughItsTextsAndOffersTheRestart) {
     EXPECT_EQ(12u, texts.size());
     EXPECT_EQ(text::kStatusAnalyse, texts[1]);
     EXPECT_EQ(text::kStatusBackup, texts[10]);
-    EXPECT_EQ(text::kStatusRfc1323, texts[90]);
+    EXPECT_EQ("更改 RFC 1323 值(时间戳和窗口缩放选项)", texts[90]);
     EXPECT_EQ(text::kStatusDone, texts[99]);
     EXPECT_EQ(text::kStatusBackupExists, texts[100]);
     EXPECT_TRUE(m.controls.cmdRestore.enabled);
@@ -260,7 +260,7 @@ TEST(RunDriver, ARunWithoutItsTimerLeavesTheWindowAsItWas) {
     const std::string machine = m.MachineState();
     const Form1Controls real = m.controls.View();
     Form1 form(SystemServices{m.registry, m.codePage, m.version, m.shutdown, {},
-                              "Vornix Internet Optimizer"},
+                              design::kProductName},
                Form1Controls{real.lblOptimizeStatus, real.pgbOptimize, refused, real.tmrBlink,
                              real.cmdOptimize, real.cmdRestore, real.optionButtons, real.lblNext1,
                              real.Label1, real.picInternetSpeed, real.dialogs});
@@ -294,7 +294,8 @@ TEST(RunDriver, RunsThatCouldNotWriteSaySoAndOfferNoRestart) {
     m.Optimize();
     EXPECT_EQ(before, m.MachineState());
     EXPECT_EQ(text::kStatusBackupFailed, m.controls.lblOptimizeStatus.caption);
-    EXPECT_EQ(std::string(text::kBackupFailedMessage) + "\r\n\r\n" + text::kReasonWriteRefused,
+    EXPECT_EQ(std::string(text::kBackupFailedMessage) + "\r\n\r\n" + text::kReasonWriteRefused +
+                  text::kRunAsAdministrator,
               m.controls.boxes.shown.back().prompt);
     EXPECT_EQ(kMbIconExclamation, m.controls.boxes.shown.back().style);
     EXPECT_FALSE(m.controls.cmdRestore.enabled);

@@ -216,15 +216,6 @@ void FollowProgram(const wchar_t* windowsVersion) {
 
 bool KeyExists(HKEY root, const std::wstring& key) { return Key(root, key, KEY_READ).get() != nullptr; }
 
-void DeleteTree(HKEY root, const std::wstring& key) {
-    // Through the program's own registry calls, which use its view of SOFTWARE.
-    Win32RegistryApi api;
-    test::DeleteTree(api, reinterpret_cast<RegKeyHandle>(root),
-                     Win32CodePage().ToAnsi(Narrow(key)));
-    // A program run as Windows 9x keeps the product key in the other view.
-    RegDeleteTreeW(root, key.c_str());
-}
-
 void CreateKey(HKEY root, const std::wstring& key) { Key k(root, key, KEY_READ, true); }
 
 std::map<std::wstring, std::wstring> Snapshot(HKEY root, const std::wstring& key) {
@@ -235,29 +226,16 @@ std::map<std::wstring, std::wstring> Snapshot(HKEY root, const std::wstring& key
 
 }  // namespace reg
 
-void CleanMachine() {
-    reg::DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
-    for (const wchar_t* itf : kTestInterfaces) {
-        reg::DeleteTree(HKEY_LOCAL_MACHINE, kInterfaces + L"\\" + itf);
-    }
-    for (const wchar_t* name : {L"MaxMTU", L"MaxMSS"}) reg::Delete(HKEY_LOCAL_MACHINE, kNetTrans, name);
-    for (const wchar_t* name : {L"DefaultRcvWindow", L"DefaultTTL", L"PMTUBlackHoleDetect",
-                                L"PMTUDiscovery", L"SackOpts", L"Tcp1323Opts"}) {
-        reg::Delete(HKEY_LOCAL_MACHINE, kMstcp, name);
-    }
-    for (const wchar_t* name : {L"TcpWindowSize", L"DefaultTTL", L"EnablePMTUBHDetect",
-                                L"EnablePMTUDiscovery", L"SackOpts", L"Tcp1323Opts"}) {
-        reg::Delete(HKEY_LOCAL_MACHINE, kParameters, name);
-    }
-    for (const auto& [path, value] : reg::Snapshot(HKEY_LOCAL_MACHINE, kInterfaces)) {
-        const std::size_t bar = path.find(L'|');
-        if (path.compare(bar, std::wstring::npos, L"|(key)") != 0) continue;
-        reg::Delete(HKEY_LOCAL_MACHINE, path.substr(0, bar), L"MTU");
-        reg::Delete(HKEY_LOCAL_MACHINE, path.substr(0, bar), L"TcpWindowSize");
-    }
-    reg::CreateKey(HKEY_LOCAL_MACHINE, kNetTrans);
-    reg::CreateKey(HKEY_LOCAL_MACHINE, kMstcp);
-    reg::CreateKey(HKEY_LOCAL_MACHINE, kParameters);
+void CleanMachine(const std::vector<std::wstring>& interfaces) {
+    Win32RegistryApi api;
+    Win32CodePage codePage;
+    Registry registry(api, codePage);
+    std::vector<std::string> names;
+    for (const wchar_t* itf : kTestInterfaces) names.push_back(Narrow(itf));
+    for (const std::wstring& itf : interfaces) names.push_back(Narrow(itf));
+    test::CleanMachine(registry, names);
+    // A program run as Windows 9x keeps the product key in the other view.
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey.c_str());
 }
 
 std::map<std::wstring, std::wstring> TcpipState() {

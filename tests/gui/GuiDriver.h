@@ -9,6 +9,7 @@
 
 #include "system/win32/WindowsHeaders.h"
 
+#include "support/DesignFacts.h"
 #include "system/win32/UniqueHandles.h"
 #include "system/win32/WideText.h"
 
@@ -48,24 +49,22 @@ void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
 void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value);
 void Delete(HKEY root, const std::wstring& key, const std::wstring& name);
 bool KeyExists(HKEY root, const std::wstring& key);
-// Deletes `key` with everything below it, in both views.
-void DeleteTree(HKEY root, const std::wstring& key);
 void CreateKey(HKEY root, const std::wstring& key);
 // Every value below `key`, recursively: "subkey|name" -> "type:data".
 std::map<std::wstring, std::wstring> Snapshot(HKEY root, const std::wstring& key);
 }  // namespace reg
 
-inline const std::wstring kProductKey = L"SOFTWARE\\Vornix Internet Optimizer";
-inline const std::wstring kBackupFlag = L"备份    ";
-inline const std::wstring kParameters = L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-inline const std::wstring kInterfaces = kParameters + L"\\Interfaces";
-inline const std::wstring kMstcp = L"System\\CurrentControlSet\\Services\\VxD\\MSTCP";
-inline const std::wstring kNetTrans = L"System\\CurrentControlSet\\Services\\Class\\NetTrans";
+inline const std::wstring kProductKey = Widen(test::design::kProductKey);
+inline const std::wstring kBackupFlag = Widen(test::design::kBackupFlag);
+inline const std::wstring kParameters = Widen(test::design::kParametersKey);
+inline const std::wstring kInterfaces = Widen(test::design::kInterfacesKey);
+inline const std::wstring kMstcp = Widen(test::design::kMstcpKey);
+inline const std::wstring kNetTrans = Widen(test::design::kNetTransKey);
 inline const wchar_t* const kTestInterfaces[] = {L"{VORNIX-GUI-A}", L"{VORNIX-GUI-B}"};
 
-// Removes the product key, the test interfaces and every TCP/IP value the
-// program writes, and makes sure the TCP/IP keys exist.
-void CleanMachine();
+// A stock machine (test::CleanMachine), in the views of SOFTWARE of both
+// Windows families: the test interfaces and those named go too.
+void CleanMachine(const std::vector<std::wstring>& interfaces = {});
 // The three TCP/IP keys, for before/after comparisons.
 std::map<std::wstring, std::wstring> TcpipState();
 

@@ -231,12 +231,9 @@ TEST_F(GuiOptimize, WindowsXpRunWritesEveryInterfaceThenRestoreUndoesIt) {
         EXPECT_EQ(1492u, reg::Dword(HKLM, InterfaceKey(i), L"MTU")) << i;
         EXPECT_EQ(47916u, reg::Dword(HKLM, InterfaceKey(i), L"TcpWindowSize")) << i;
     }
-    const std::pair<const wchar_t*, DWORD> parameters[] = {
-        {L"TcpWindowSize", 47916}, {L"DefaultTTL", 128}, {L"EnablePMTUBHDetect", 0},
-        {L"EnablePMTUDiscovery", 1}, {L"SackOpts", 1},   {L"Tcp1323Opts", 1}};
-    for (const auto& [name, value] : parameters) {
-        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), reg::Type(HKLM, kParameters, name)) << name;
-        EXPECT_EQ(value, reg::Dword(HKLM, kParameters, name)) << name;
+    for (const auto& [name, value] : test::design::Tuned(test::design::kParametersValues, 1492, 1452, 47916)) {
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), reg::Type(HKLM, kParameters, Widen(name))) << name;
+        EXPECT_EQ(static_cast<DWORD>(value), reg::Dword(HKLM, kParameters, Widen(name))) << name;
     }
     EXPECT_FALSE(reg::Exists(HKLM, kMstcp, L"DefaultTTL"));
 
@@ -280,14 +277,11 @@ void Windows98Run(const wchar_t* test, const std::string& program, bool about) {
         EXPECT_TRUE(app.Close());
     }
     EXPECT_EQ(1u, reg::Dword(HKLM, kProductKey, kBackupFlag));
-    const std::tuple<const std::wstring&, const wchar_t*, const wchar_t*> texts[] = {
-        {kNetTrans, L"MaxMTU", L" 1492"},  {kNetTrans, L"MaxMSS", L" 1452"},
-        {kMstcp, L"DefaultRcvWindow", L" 47916"}, {kMstcp, L"DefaultTTL", L" 128"},
-        {kMstcp, L"PMTUBlackHoleDetect", L" 0"}, {kMstcp, L"PMTUDiscovery", L" 1"},
-        {kMstcp, L"SackOpts", L" 1"},      {kMstcp, L"Tcp1323Opts", L" 1"}};
-    for (const auto& [key, name, text] : texts) {
-        EXPECT_EQ(static_cast<DWORD>(REG_SZ), reg::Type(HKLM, key, name)) << name;
-        EXPECT_EQ(text, reg::String(HKLM, key, name)) << name;
+    for (const auto& [key, list] : {std::pair{kNetTrans, test::design::kNetTransValues}, {kMstcp, test::design::kMstcpValues}}) {
+        for (const auto& [name, value] : test::design::Tuned(list, 1492, 1452, 47916)) {
+            EXPECT_EQ(static_cast<DWORD>(REG_SZ), reg::Type(HKLM, key, Widen(name))) << name;
+            EXPECT_EQ(L" " + std::to_wstring(value), reg::String(HKLM, key, Widen(name))) << name;
+        }
     }
     EXPECT_FALSE(reg::Exists(HKLM, kParameters, L"DefaultTTL"));
 
@@ -390,7 +384,7 @@ TEST_F(GuiLayout, ControlsAndCaptionsFitTheWindowAt96120And144Dpi) {
 TEST_F(GuiManifest, WrittenOnWindows2000AndXpOnly) {
     const std::string expected = ManifestText("Vornix Internet Optimizer", true);
     const std::pair<const wchar_t*, bool> cases[] = {
-        {L"winxp", true}, {L"win2k", true}, {L"win98", false}, {L"win10", false}};
+        {L"winxp", true}, {L"win2k", true}, {L"win98", false}, {L"nt40", false}, {L"win10", false}};
     for (const auto& [version, written] : cases) {
         SCOPED_TRACE(testing::Message() << "as " << std::wstring(version));
         App app(std::wstring(L"manifest-") + version, version);

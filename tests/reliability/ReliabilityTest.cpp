@@ -45,9 +45,7 @@ struct Machine {
     void (*setUp)();
 };
 
-void RemoveTestInterfaces() {
-    for (const wchar_t* itf : kKillInterfaces) reg::DeleteTree(HKLM, kInterfaces + L"\\" + itf);
-}
+void CleanKillMachine() { CleanMachine({std::begin(kKillInterfaces), std::end(kKillInterfaces)}); }
 
 void SetUpXp() {
     reg::SetDword(HKLM, Itf(0), L"MTU", 1400);
@@ -66,15 +64,20 @@ void SetUp98() {
     reg::SetString(HKLM, kMstcp, L"Tcp1323Opts", L" 0");
 }
 
+// The store's plain values as the backup must hold them: those the machine
+// held, and the others of the design's list absent and stored as 0.
+void Stored(Machine& m, const char* list, std::map<std::wstring, std::wstring> held, const wchar_t* zero) {
+    for (const std::string& name : test::design::Names(list)) {
+        const std::wstring wide = Widen(name);
+        if (!held.count(wide)) m.absent.insert(wide);
+        m.plain[wide] = held.count(wide) ? held[wide] : zero;
+    }
+}
+
 Machine Xp() {
-    Machine m{L"winxp", kProductKey + L"\\Platform_Windows_NT_2K_XP", {}, {}, {}, SetUpXp};
+    Machine m{L"winxp", Widen(test::design::StoreKey(false)), {}, {}, {}, SetUpXp};
     // "MTU" is the last interface's: Wine lists subkeys by name, and C has none.
-    m.plain = {{L"MTU", L"dword:0"},           {L"TcpWindowSize", L"dword:0"},
-               {L"DefaultTTL", L"dword:64"},   {L"EnablePMTUBHDetect", L"dword:0"},
-               {L"EnablePMTUDiscovery", L"dword:0"}, {L"SackOpts", L"dword:0"},
-               {L"Tcp1323Opts", L"dword:0"}};
-    m.absent = {L"MTU", L"TcpWindowSize", L"EnablePMTUBHDetect", L"EnablePMTUDiscovery",
-                L"Tcp1323Opts"};
+    Stored(m, test::design::kNtStoreValues, {{L"DefaultTTL", L"dword:64"}, {L"SackOpts", L"dword:0"}}, L"dword:0");
     m.records = {{kKillInterfaces[0], L"sz1:MTU=1400;TcpWindowSize=64240"},
                  {kKillInterfaces[1], L"sz1:MTU=1500;TcpWindowSize=-"},
                  {kKillInterfaces[2], L"sz1:MTU=-;TcpWindowSize=-"}};
@@ -82,20 +85,15 @@ Machine Xp() {
 }
 
 Machine Win98() {
-    Machine m{L"win98", kProductKey + L"\\Platform_Windows_95_98_ME", {}, {}, {}, SetUp98};
-    m.plain = {{L"MaxMTU", L"sz1: 576"},           {L"MaxMSS", L"sz1: 0"},
-               {L"DefaultRcvWindow", L"sz1: 0"},   {L"DefaultTTL", L"sz1: 32"},
-               {L"PMTUBlackHoleDetect", L"sz1: 0"}, {L"PMTUDiscovery", L"sz1: 0"},
-               {L"SackOpts", L"sz1: 0"},           {L"Tcp1323Opts", L"sz1: 0"}};
-    m.absent = {L"MaxMSS", L"DefaultRcvWindow", L"PMTUBlackHoleDetect", L"PMTUDiscovery",
-                L"SackOpts"};
+    Machine m{L"win98", Widen(test::design::StoreKey(true)), {}, {}, {}, SetUp98};
+    Stored(m, test::design::kWin9xStoreValues,
+           {{L"MaxMTU", L"sz1: 576"}, {L"DefaultTTL", L"sz1: 32"}, {L"Tcp1323Opts", L"sz1: 0"}}, L"sz1: 0");
     return m;
 }
 
 // The machine as it was before the tool: no product key, no tuned values.
 std::map<std::wstring, std::wstring> ResetMachine(const Machine& m) {
-    CleanMachine();
-    RemoveTestInterfaces();
+    CleanKillMachine();
     m.setUp();
     return TcpipState();
 }
@@ -128,7 +126,7 @@ std::vector<std::wstring> StoreProblems(const Machine& m) {
         SplitList(reg::String(HKLM, m.familyKey, L"AbsentValues")) != m.absent) {
         problems.push_back(L"AbsentValues=" + at(L"", L"AbsentValues"));
     }
-    if (at(L"", L"BackupFormat") != L"dword:2") {
+    if (at(L"", L"BackupFormat") != L"dword:" + Widen(test::design::kStoreFormat)) {
         problems.push_back(L"BackupFormat=" + at(L"", L"BackupFormat"));
     }
     for (const auto& [itf, record] : m.records) {
@@ -406,8 +404,7 @@ void KillRuns(const Machine& m, unsigned startOffset) {
     std::wstring log;
     const ULONGLONG start = GetTickCount64();
     for (const Plan& plan : plans) KillOnce(m, plan, tuned, tally, log);
-    CleanMachine();
-    RemoveTestInterfaces();
+    CleanKillMachine();
     std::printf(
         "kill-test %ls random start %u: %d kills (%u timed, %u aimed), flag set after %d; "
         "flagged stores incomplete %d, unflagged machines changed %d, not restored %d, "
@@ -481,8 +478,7 @@ TEST(HklmStep, DISABLED_ToolRefusedWhileWindowRuns) {
 }
 
 TEST(HklmStep, DISABLED_Clean) {
-    CleanMachine();
-    RemoveTestInterfaces();
+    CleanKillMachine();
 }
 
 }  // namespace

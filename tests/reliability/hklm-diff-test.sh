@@ -30,9 +30,11 @@ set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 wine_run=$1 driver=$2 work=$3 tool_exe=$4 tool_runner=$1
 export LC_ALL=C
-product_nt='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Vornix Internet Optimizer'
-product_98='HKEY_LOCAL_MACHINE\Software\Vornix Internet Optimizer'
-tcpip='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services'
+. "$(dirname "${BASH_SOURCE[0]}")/../support/design-facts.sh"
+product_name=$(design_fact kProductName) || exit 1
+product_nt="HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\$product_name"
+product_98="HKEY_LOCAL_MACHINE\\Software\\$product_name"
+store_nt=$(design_fact kNtStore) store_98=$(design_fact kWin9xStore)
 
 tool_version='HKCU\Software\Wine\AppDefaults\vornix.exe'
 
@@ -105,16 +107,22 @@ $(tail -n +3 "$work/hklm-diff.txt")"
   echo "hklm-diff-test: $1: $(wc -l <"$work/hklm-changed.txt") keys/values changed, as expected"
 }
 
-product_changes() {  # product key, family key, its plain names, interface records
+product_changes() {  # product key, family key, its plain names, its extras key, their names
   local product=$1 family="$1\\$2" name
-  shift
-  printf '%s\n' "$product|(key)" "$product|InstallPath" "$product|备份    " "$family|(key)" \
-    "$family|AbsentValues" "$family|BackupFormat"
-  for name in $2; do echo "$family|$name"; done
-  if [[ -n $3 ]]; then
-    echo "$family\\Interfaces|(key)"
-    for name in $3; do echo "$family\\Interfaces|$name"; done
+  printf '%s\n' "$product|(key)" "$product|InstallPath" "$product|$(design_fact kBackupFlag)" "$family|(key)"
+  for name in $(design_fact kStoreOwnValues) $3; do echo "$family|$name"; done
+  if [[ -n $5 ]]; then
+    echo "$family\\$4|(key)"
+    for name in $5; do echo "$family\\$4|$name"; done
   fi
+}
+
+# The TCP/IP values an optimize writes into a key of the design, "key|name" each.
+tcpip_changes() {  # key fact, values fact, interface names
+  local key="HKEY_LOCAL_MACHINE\\$(design_fact "$1")" name itf
+  for itf in ${3:-''}; do
+    for name in $(design_names "$2"); do echo "$key${itf:+\\$itf}|$name"; done
+  done
 }
 
 # The tool's runs as the window's, from before (machine prepared) to after
@@ -162,17 +170,9 @@ step OptimizeXp
 export_hklm xp-optimized
 step RestoreXp
 export_hklm xp-restored
-xp_store=$(product_changes "$product_nt" Platform_Windows_NT_2K_XP \
-  "MTU TcpWindowSize DefaultTTL EnablePMTUBHDetect EnablePMTUDiscovery SackOpts Tcp1323Opts" \
-  "$interfaces")
-xp_tcpip=$(
-  for name in TcpWindowSize DefaultTTL EnablePMTUBHDetect EnablePMTUDiscovery SackOpts Tcp1323Opts; do
-    echo "$tcpip\\Tcpip\\Parameters|$name"
-  done
-  for itf in $interfaces; do
-    echo "$tcpip\\Tcpip\\Parameters\\Interfaces\\$itf|MTU"
-    echo "$tcpip\\Tcpip\\Parameters\\Interfaces\\$itf|TcpWindowSize"
-  done)
+xp_store=$(product_changes "$product_nt" "$store_nt" "$(design_fact kNtStoreValues)" \
+  "$(design_fact kNtStoreExtras)" "$interfaces")
+xp_tcpip=$(tcpip_changes kParametersKey kParametersValues; tcpip_changes kInterfacesKey kInterfaceValues "$interfaces")
 expect_changes "Windows XP, after the optimize" xp-before xp-optimized "$xp_store
 $xp_tcpip"
 expect_changes "Windows XP, after the restore" xp-before xp-restored "$xp_store"
@@ -185,15 +185,9 @@ step Restore98
 export_hklm 98-restored
 # The 98 machine holds MaxMTU, DefaultTTL and Tcp1323Opts: their exact texts
 # are kept beside the plain values.
-store98=$(product_changes "$product_98" Platform_Windows_95_98_ME \
-  "MaxMTU MaxMSS DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts" ""
-  texts="$product_98\\Platform_Windows_95_98_ME\\Texts"
-  printf '%s\n' "$texts|(key)" "$texts|MaxMTU" "$texts|DefaultTTL" "$texts|Tcp1323Opts")
-tcpip98=$(
-  for name in MaxMTU MaxMSS; do echo "$tcpip\\Class\\NetTrans|$name"; done
-  for name in DefaultRcvWindow DefaultTTL PMTUBlackHoleDetect PMTUDiscovery SackOpts Tcp1323Opts; do
-    echo "$tcpip\\VxD\\MSTCP|$name"
-  done)
+store98=$(product_changes "$product_98" "$store_98" "$(design_fact kWin9xStoreValues)" \
+  "$(design_fact kWin9xStoreExtras)" "MaxMTU DefaultTTL Tcp1323Opts")
+tcpip98=$(tcpip_changes kNetTransKey kNetTransValues; tcpip_changes kMstcpKey kMstcpValues)
 expect_changes "Windows 98, after the optimize" 98-before 98-optimized "$store98
 $tcpip98"
 expect_changes "Windows 98, after the restore" 98-before 98-restored "$store98"
@@ -204,8 +198,8 @@ tool_runs "Windows XP" xp-tool "$(grep -v '|InstallPath$' <<<"$xp_store")" "$xp_
 
 # A damaged store (DefaultTTL a string) is moved aside whole, values and
 # data exactly, and nothing else of HKLM changes.
-family_nt="$product_nt\\Platform_Windows_NT_2K_XP"
-"$wine_run" reg add 'HKLM\Software\Vornix Internet Optimizer\Platform_Windows_NT_2K_XP' /reg:32 \
+family_nt="$product_nt\\$store_nt"
+"$wine_run" reg add "HKLM\\$(design_fact kProductKey)\\$store_nt" /reg:32 \
   /v DefaultTTL /t REG_SZ /d 64 /f >/dev/null 2>&1 || fail "cannot damage the store"
 export_hklm xp-damaged
 tool 0 backup --set-aside

@@ -10,6 +10,7 @@
 #include "system/AnsiCodePage.h"
 #include "system/Registry.h"
 #include "system/RegistryApi.h"
+#include "system/VersionSource.h"
 
 namespace vornix::test {
 
@@ -55,6 +56,22 @@ public:
 private:
     const AnsiCodePage* current_;
 };
+
+// The machine the tests run on, for the engine's end-to-end suite under
+// Wine: its real registry through the program's own Win32RegistryApi, and
+// the Windows version Wine reports for the executable. None natively.
+class RealMachine {
+public:
+    virtual ~RealMachine() = default;
+    virtual RegistryApi& api() = 0;
+    virtual VersionSource& version() = 0;
+};
+std::unique_ptr<RealMachine> MakeRealMachine();
+
+// Makes the registry a stock machine for the program: no product key, none
+// of the values the program writes on either family (as the program's own
+// rows name them), the named test interfaces gone, and the TCP/IP keys there.
+void CleanMachine(Registry& reg, const std::vector<std::string>& testInterfaces);
 
 // Deletes `path` below `root` with everything under it, through the api.
 void DeleteTree(RegistryApi& api, RegKeyHandle root, const std::string& path);

@@ -13,6 +13,8 @@ const AnsiCodePage& NamedCodePage(unsigned number) {
     return number == 1252 ? cp1252 : cp936;
 }
 
+std::unique_ptr<RealMachine> MakeRealMachine() { return nullptr; }
+
 std::vector<RegistryBackend> AllRegistryBackends() {
     return {{"Memory", [] { return std::make_unique<MemoryBackendInstance>(TestCodePage()); }}};
 }

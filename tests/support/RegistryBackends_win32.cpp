@@ -6,6 +6,7 @@
 #include "support/RegistryBackends.h"
 #include "system/win32/Win32CodePage.h"
 #include "system/win32/Win32RegistryApi.h"
+#include "system/win32/Win32VersionSource.h"
 
 #include "system/win32/WindowsHeaders.h"
 
@@ -47,7 +48,19 @@ private:
     std::string scratch_;
 };
 
+class Win32Machine final : public RealMachine {
+public:
+    RegistryApi& api() override { return api_; }
+    VersionSource& version() override { return version_; }
+
+private:
+    Win32RegistryApi api_;
+    Win32VersionSource version_;
+};
+
 }  // namespace
+
+std::unique_ptr<RealMachine> MakeRealMachine() { return std::make_unique<Win32Machine>(); }
 
 std::vector<RegistryBackend> AllRegistryBackends() {
     return {

@@ -25,11 +25,12 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 tool_exe=$1 work=$2
-product_key='HKLM\Software\Vornix Internet Optimizer'
-tcpip_key='HKLM\System\CurrentControlSet\Services\Tcpip'
-params="$tcpip_key\\Parameters"
-interface="$params\\Interfaces\\{VORNIX-CP-A}"
-flag='备份    '
+. "$root/tests/support/design-facts.sh"
+product_key="HKLM\\$(design_fact kProductKey)"
+params="HKLM\\$(design_fact kParametersKey)"
+tcpip_key="${params%\\Parameters}"
+interface="HKLM\\$(design_fact kInterfacesKey)\\{VORNIX-CP-A}"
+flag=$(design_fact kBackupFlag)
 failures=0
 
 rm -rf "$work"
@@ -54,15 +55,20 @@ probe="$(under 1252 wine cmd /c echo 备份 2>/dev/null | tr -d '\r')"
 probe="$(under 936 wine cmd /c echo 备份 2>/dev/null | tr -d '\r' | iconv -f GBK -t UTF-8)"
 [[ $probe == 备份 ]] || fail "under zh_CN.UTF-8 Wine's cmd echoes 备份 as [$probe]"
 
-# No product key, none of the values the program writes, and the machine's
-# own: the interface's MTU and DefaultTTL.
+# No product key, none of the values the program writes (as `vornix status
+# --json` names them), and the machine's own: the interface's MTU and
+# DefaultTTL.
 prepare() {
-  local name
+  local key name
   wine reg delete "$product_key" /reg:32 /f >/dev/null 2>&1
-  for name in TcpWindowSize DefaultTTL EnablePMTUBHDetect EnablePMTUDiscovery SackOpts Tcp1323Opts; do
-    wine reg delete "$params" /v "$name" /f >/dev/null 2>&1
-  done
   wine reg delete "$params\\Interfaces" /f >/dev/null 2>&1
+  wine "$tool_exe" status --json </dev/null 2>/dev/null |
+    grep -o '"key":"[^"]*","name":"[^"]*"' |
+    sed 's/^"key":"\(.*\)","name":"\(.*\)"$/\1|\2/; s/\\\\/\\/g' >"$work/values.txt"
+  [[ -s $work/values.txt ]] || fail "vornix status --json names no value the program writes"
+  while IFS='|' read -r key name; do
+    wine reg delete "$key" /v "$name" /f </dev/null >/dev/null 2>&1
+  done <"$work/values.txt"
   wine reg add "$interface" /v MTU /t REG_DWORD /d 1400 /f >/dev/null &&
     wine reg add "$params" /v DefaultTTL /t REG_DWORD /d 64 /f >/dev/null ||
     fail "cannot prepare the machine"
