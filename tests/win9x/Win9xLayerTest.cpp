@@ -8,10 +8,9 @@
 #include <set>
 #include <string>
 
-#include "engine/BackupStore.h"
 #include "engine/Form1.h"
 #include "engine/RunTexts.h"
-#include "engine/TcpipLocations.h"
+#include "support/DesignFacts.h"
 #include "support/FormDriver.h"
 #include "support/RecordingShutdownApi.h"
 #include "support/RegistryBackends.h"
@@ -57,7 +56,7 @@ TEST(Win9xLayer, WhatWindows98LacksFailsAndWhatItHasWorks) {
 // backup with nothing changed.
 TEST(Win9xLayer, TheFlagWrittenWideFailsTheWindows98Run) {
     constexpr std::int32_t HKLM = kHkeyLocalMachine;
-    const std::string product = "SOFTWARE\\Vornix Internet Optimizer";
+    const std::string product = design::kProductKey;
     Win32RegistryApi wide(win32::CharForm::Wide);
     Win32CodePage codePage;
     Win32VersionSource version;
@@ -66,7 +65,7 @@ TEST(Win9xLayer, TheFlagWrittenWideFailsTheWindows98Run) {
     // The values of the 95/98/ME keys and of their subkeys, by key and name.
     const auto values = [&] {
         std::set<std::string> names;
-        for (const std::string top : {kNetTransKey, kMstcpKey}) {
+        for (const std::string top : {design::kNetTransKey, design::kMstcpKey}) {
             std::set<std::string> keys{top};
             for (std::int32_t i = 1; i <= reg.SubKeyCount(HKLM, top); ++i) {
                 keys.insert(top + "\\" + reg.SubKeyName(HKLM, top, i));
@@ -84,7 +83,7 @@ TEST(Win9xLayer, TheFlagWrittenWideFailsTheWindows98Run) {
 
     FormDriver driver;
     driver.form = std::make_unique<Form1>(
-        SystemServices{wide, codePage, version, shutdown, {}, "Vornix Internet Optimizer"},
+        SystemServices{wide, codePage, version, shutdown, {}, design::kProductName},
         driver.controls.View());
     driver.Optimize(0, 3);
     EXPECT_EQ(text::kStatusBackupFailed, driver.controls.lblOptimizeStatus.caption);
@@ -92,7 +91,7 @@ TEST(Win9xLayer, TheFlagWrittenWideFailsTheWindows98Run) {
     ASSERT_EQ(ERROR_SUCCESS, wide.CreateKey(RootHandle(HKLM), product, &key));
     const DWORD one = 1;
     EXPECT_EQ(ERROR_CALL_NOT_IMPLEMENTED,
-              wide.SetValueUnicode(key, kBackupFlagName, REG_DWORD,
+              wide.SetValueUnicode(key, design::kBackupFlag, REG_DWORD,
                                    reinterpret_cast<const std::uint8_t*>(&one), sizeof one));
     wide.CloseKey(key);
     driver.form.reset();
