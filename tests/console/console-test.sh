@@ -21,10 +21,12 @@ if [[ ${1:-} == --win9x ]]; then win9x=true; shift; fi
 [[ $# == 2 ]] || { echo "usage: $0 [--win9x] TOOL.exe WORK_DIR" >&2; exit 2; }
 tool=$1 work=$2
 . "$root/scripts/wine-env.sh"
+. "$root/tests/support/design-facts.sh"
 
 services='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services'
-keys=("$services\\Tcpip" "$services\\VxD\\MSTCP" "$services\\Class\\NetTrans")
-product='HKEY_LOCAL_MACHINE\Software\Vornix Internet Optimizer'
+keys=("$services\\Tcpip" "HKEY_LOCAL_MACHINE\\$(design_fact kMstcpKey)"
+      "HKEY_LOCAL_MACHINE\\$(design_fact kNetTransKey)")
+product="HKEY_LOCAL_MACHINE\\$(design_fact kProductKey)"
 
 fail() { echo "console-test: FAIL: $*" >&2; exit 1; }
 run() { echo "+ vornix $*"; bash "$root/scripts/wine-run" "$tool" "$@"; }
@@ -47,7 +49,7 @@ snapshot "$work/pristine.txt"
 put_back() {
   {
     printf 'Windows Registry Editor Version 5.00\n\n'
-    printf '[-%s]\n[-%s]\n' "$product" "${product/Software/Software\\Wow6432Node}"
+    printf '[-%s]\n[-%s]\n' "$product" "${product/SOFTWARE/SOFTWARE\\Wow6432Node}"
     for key in "${keys[@]}"; do printf '[-%s]\n' "$key"; done
     echo
     cat "$work/pristine.txt"
