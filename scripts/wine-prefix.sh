@@ -11,6 +11,7 @@ set -euo pipefail
 APP_VERSIONS=(
   "engine_wine_win98.exe=win98"
   "engine_wine_winxp.exe=winxp"
+  "vornix_win98.exe=win98"
 )
 
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"

@@ -291,7 +291,10 @@ App::~App() {
 
 bool App::Start(DWORD pollMs) {
     process_.reset(StartAnother(&pid_));
-    if (!process_.get()) return false;
+    if (!process_.get()) {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", Narrow(exe_).c_str(), GetLastError());
+        return false;
+    }
     WaitUntil(
         [&] {
             const auto windows = TopLevelWindows(kMainClass, pid_, true);
@@ -299,6 +302,16 @@ bool App::Start(DWORD pollMs) {
             return main_ != nullptr || !Running();
         },
         kStartTimeoutMs, pollMs);
+    if (main_ == nullptr) {
+        // Why, for the test's output: the exit code, or the box shown instead.
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.get(), &code);
+        const auto boxes = TopLevelWindows(L"#32770", pid_, true);
+        const std::wstring why = code != STILL_ACTIVE ? L"it ended with exit code " + std::to_wstring(code)
+                                 : !boxes.empty()     ? L"it shows the box \"" + NextBox().text + L"\""
+                                                      : L"it still runs";
+        std::fprintf(stderr, "%s showed no main window: %s\n", Narrow(exe_).c_str(), Narrow(why).c_str());
+    }
     return main_ != nullptr;
 }
 
