@@ -245,6 +245,7 @@ constexpr Function kAdvapi32[] = {
     Implemented("RegOpenKeyA"),
     Implemented("RegOpenKeyExA"),
     Implemented("RegQueryInfoKeyA"),
+    Implemented("RegQueryMultipleValuesA"),
     Implemented("RegQueryValueExA"),
     Implemented("RegSetValueExA"),
 };
