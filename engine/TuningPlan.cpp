@@ -7,34 +7,35 @@
 namespace vornix {
 namespace {
 
-// What a key is to hold of a value: a number, written (as `text` when one
-// is given), or none, deleted.
-struct Held {
-    std::optional<std::int32_t> number;
-    std::string text{};
-};
+// Into `changes`, a value that is to hold `number` (as `text` where one is
+// given), or, with none, not to exist.
+void Put(KeyChanges& changes, Family family, const std::string& name, const std::optional<std::int32_t>& number,
+         const std::string& text = {}) {
+    if (!number) return changes.deletes.push_back(name);
+    changes.writes.push_back(NumberValue(family, name, *number));
+    if (!text.empty()) changes.writes.back().text = text;
+}
 
-// The changes, key by key: into each interface listed its values, then into
-// the family's own keys theirs, each as `held` (the interface's name, or
-// empty for the family's keys, and the value) says; nothing where it says
-// nothing.
-template <class HeldOf>
-std::vector<KeyChanges> Plan(Family family, const std::vector<std::string>& interfaces, HeldOf held) {
+// The changes that make the family's places hold what `target` holds: into
+// each of its interfaces its record, then into the family's own keys its
+// plain values; a value `target` says nothing of is left alone.
+std::vector<KeyChanges> PlanWrites(Family family, const MachineValues& target) {
     const FamilyLocations& where = LocationsOf(family);
     std::vector<KeyChanges> changes;
-    auto put = [&](const std::string& key, bool inInterface, const std::string& itf, const Located& v) {
-        const std::optional<Held> value = held(itf, v);
-        if (!value) return;
-        if (changes.empty() || changes.back().key != key) changes.push_back({key, inInterface, {}, {}});
-        if (!value->number) return changes.back().deletes.push_back(v.name);
-        changes.back().writes.push_back(NumberValue(family, v.name, *value->number));
-        if (!value->text.empty()) changes.back().writes.back().text = value->text;
-    };
-    for (const std::string& itf : interfaces) {
-        for (const Located& v : where.interfaceValues) put(InterfaceKey(itf), true, itf, v);
+    for (const auto& [itf, record] : target.interfaces) {
+        changes.push_back({InterfaceKey(itf), true, {}, {}});
+        for (const Located& v : where.interfaceValues) {
+            const auto at = std::find_if(record.begin(), record.end(), [&](const auto& r) { return r.first == v.name; });
+            if (at != record.end()) Put(changes.back(), family, v.name, at->second);
+        }
     }
     for (const TcpipKey& key : where.keys) {
-        for (const Located& v : key.values) put(key.path, false, {}, v);
+        changes.push_back({key.path, false, {}, {}});
+        for (const Located& v : key.values) {
+            const auto at = std::find_if(target.values.begin(), target.values.end(),
+                                         [&](const MachineValue& m) { return m.name == v.name; });
+            if (at != target.values.end()) Put(changes.back(), family, v.name, at->number, at->text);
+        }
     }
     return changes;
 }
@@ -43,26 +44,17 @@ std::vector<KeyChanges> Plan(Family family, const std::vector<std::string>& inte
 
 std::vector<KeyChanges> PlanOptimize(Family family, const TuningSet& tuning,
                                      const std::vector<std::string>& interfaces) {
-    return Plan(family, interfaces, [&](const std::string&, const Located& v) {
-        return std::optional<Held>(Held{tuning.*v.value->member});
-    });
+    const FamilyLocations& where = LocationsOf(family);
+    MachineValues tuned;
+    for (const Located& v : where.values) tuned.values.push_back({v.name, tuning.*v.value->member, {}});
+    for (const std::string& itf : interfaces) {
+        for (const Located& v : where.interfaceValues) tuned.interfaces[itf].emplace_back(v.name, tuning.*v.value->member);
+    }
+    return PlanWrites(family, tuned);
 }
 
 std::vector<KeyChanges> PlanRestore(Family family, const StoredBackup& backup) {
-    std::vector<std::string> interfaces;
-    for (const auto& [name, record] : backup.machine.interfaces) interfaces.push_back(name);
-    return Plan(family, interfaces, [&](const std::string& itf, const Located& v) -> std::optional<Held> {
-        if (!itf.empty()) {
-            const InterfaceRecord& record = backup.machine.interfaces.at(itf);
-            const auto value = std::find_if(record.begin(), record.end(), [&](const auto& r) { return r.first == v.name; });
-            if (value == record.end()) return std::nullopt;
-            return Held{value->second};
-        }
-        const auto& values = backup.machine.values;
-        const auto value = std::find_if(values.begin(), values.end(), [&](const MachineValue& s) { return s.name == v.name; });
-        if (value == values.end()) return std::nullopt;
-        return Held{value->number, value->text};
-    });
+    return PlanWrites(family, backup.machine);
 }
 
 long WriteChanges(Registry& reg, const std::vector<KeyChanges>& changes,

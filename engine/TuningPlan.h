@@ -22,7 +22,8 @@ struct KeyChanges {
 };
 
 // An optimize: the tuning set where the family's stack reads it, into every
-// interface listed first.
+// interface listed first. It is planned as a restore of a backup that holds
+// the tuning set everywhere.
 std::vector<KeyChanges> PlanOptimize(Family family, const TuningSet& tuning,
                                      const std::vector<std::string>& interfaces);
 
