@@ -255,7 +255,9 @@ std::vector<Registry::Value> Registry::QueryValues(RegKeyHandle key, const std::
     if (reading == Reading::Together && form == NameForm::Ansi && names.size() > 1) {
         std::vector<RegistryApi::ValueEntry> entries;
         for (const std::string& name : names) entries.push_back({name});
-        std::vector<std::uint8_t> data(64 * names.size());
+        // Room for a few lists of names (the store's own values) at once,
+        // so that the usual read takes one call.
+        std::vector<std::uint8_t> data(std::max<std::size_t>(1024, 64 * names.size()));
         std::uint32_t size = static_cast<std::uint32_t>(data.size());
         long result = api_.QueryValues(key, entries, data.data(), &size);
         for (int attempt = 0; result == kErrorMoreData && attempt < 3; ++attempt) {
