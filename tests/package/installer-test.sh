@@ -125,6 +125,18 @@ quiet_uninstall() {  # expected exit code
   expect_exit "$1" "the registered quiet uninstall" wine cmd /c "$(winepath -w "$work/uninstall.bat")"
 }
 
+# What an uninstall run in place left for the next restart goes then. Where
+# the running uninstaller cannot step aside (Wine), that is uninstall.exe
+# itself, so a reinstall before the restart would lose its new uninstaller
+# to it; and to Wine a restart is any new start of its server, which comes
+# whenever the prefix has been idle a few seconds (every step, in the
+# emulated 32-bit guest). So each such uninstall is followed by a restart
+# before the program is installed again, as a user's restart would.
+restart() {
+  wine wineboot --restart
+  timeout 120 wineserver -w
+}
+
 # The install folder's files, sorted, each followed by a blank; nothing
 # when there is no folder.
 listing() { { ls -A "$dir" 2>/dev/null || true; } | LC_ALL=C sort | tr '\n' ' '; }
@@ -248,8 +260,7 @@ diff -u "$work/tcpip-before.txt" "$work/tcpip-after.txt" >&2 \
 ! key_exists "$entry_key" "$entry_view" || fail "the uninstall entry is still there"
 [[ ! -e "$shortcut" ]] || fail "the shortcut is still there"
 only_uninstaller_left
-wine wineboot --restart
-timeout 120 wineserver -w
+restart
 [[ ! -e "$dir" ]] || fail "the install folder is still there after a restart: $(ls -A "$dir" | tr '\n' ' ')"
 
 # --- 5. a copy set aside ------------------------------------------------------------
@@ -270,6 +281,7 @@ tool 1 backup  # a copy set aside is a backup, though not one to restore
 wine_export_key "$product_key" /reg:32 "$work/product-before.txt" || fail "no product key"
 quiet_uninstall 3
 product_key_kept
+restart
 # Reinstalled and optimized: a fresh backup of the values as they are now
 # (the earlier run's), which the uninstall restores; the copy stays.
 install 0
@@ -284,6 +296,7 @@ wine_export_key "$tcpip_key" /reg:64 "$work/tcpip-after.txt"
 diff -u "$work/tcpip-optimized.txt" "$work/tcpip-after.txt" >&2 \
   || fail "the uninstall did not restore the fresh backup's values"
 only_uninstaller_left
+restart
 # The cases after this one start without a product key.
 wine reg delete "$product_key" /reg:32 /f >/dev/null
 
@@ -296,6 +309,7 @@ wine reg add "$product_key" /reg:32 /v InstallPath /t REG_SZ /d "$win_dir\\Vorni
 tool 5 backup
 quiet_uninstall 0
 ! key_exists "$product_key" /reg:32 || fail "the product key is still there without a backup"
+restart
 
 # --- 7. a restore that cannot be made -------------------------------------------------
 note "an uninstall over a backup this Windows cannot restore keeps the product key"
