@@ -11,11 +11,12 @@
 # its stub calls are traced in the output, and the layer's report must show
 # it at work (a wide registry write through the import table fails with
 # ERROR_CALL_NOT_IMPLEMENTED, MultiByteToWideChar stays kernel32's own).
-# The keys and the product key are put back as they were on every exit.
+# The keys and the product key are put back as they were on every exit; a
+# put-back that fails fails the run.
 #
 #   console-test.sh [--win9x] TOOL.exe WORK_DIR
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+. "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 win9x=false
 if [[ ${1:-} == --win9x ]]; then win9x=true; shift; fi
 [[ $# == 2 ]] || { echo "usage: $0 [--win9x] TOOL.exe WORK_DIR" >&2; exit 2; }
@@ -28,7 +29,6 @@ keys=("$services\\Tcpip" "HKEY_LOCAL_MACHINE\\$(design_fact kMstcpKey)"
       "HKEY_LOCAL_MACHINE\\$(design_fact kNetTransKey)")
 product="HKEY_LOCAL_MACHINE\\$(design_fact kProductKey)"
 
-fail() { echo "console-test: FAIL: $*" >&2; exit 1; }
 run() { echo "+ vornix $*"; bash "$root/scripts/wine-run" "$tool" "$@"; }
 
 # The TCP/IP keys, with everything below them, as UTF-8 .reg text.
@@ -54,9 +54,9 @@ put_back() {
     echo
     cat "$work/pristine.txt"
   } | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$work/put-back.reg"
-  wine reg import "$work/put-back.reg" >/dev/null 2>&1 || echo "console-test: cannot put the TCP/IP keys back" >&2
+  wine reg import "$work/put-back.reg" >/dev/null 2>&1
 }
-trap put_back EXIT
+at_exit put_back
 
 # In one import: each Wine program started costs seconds in the i686 guest.
 {
